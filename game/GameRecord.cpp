@@ -1,0 +1,46 @@
+#include "GameRecord.h"
+
+GameRecord SavedGame;
+
+namespace {
+
+void put16(QByteArray& out, int offset, std::int16_t value)
+{
+    const auto u = static_cast<std::uint16_t>(value);
+    out[offset] = static_cast<char>(u & 0xFF);
+    out[offset + 1] = static_cast<char>(u >> 8);
+}
+
+std::int16_t get16(const QByteArray& in, int offset)
+{
+    const auto lo = static_cast<std::uint8_t>(in[offset]);
+    const auto hi = static_cast<std::uint8_t>(in[offset + 1]);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+}
+
+}  // namespace
+
+QByteArray GameRecord::encode() const
+{
+    QByteArray out(kSize, '\0');
+    for (int i = 0; i < 54; ++i) {
+        put16(out, 2 * i, Cards[static_cast<std::size_t>(i)]);
+        put16(out, 108 + 2 * i, CardVisible[static_cast<std::size_t>(i)]);
+    }
+    put16(out, 216, Tries);
+    put16(out, 218, Matches);
+    return out;
+}
+
+bool GameRecord::decode(const QByteArray& bytes)
+{
+    if (bytes.size() < kSize)
+        return false;
+    for (int i = 0; i < 54; ++i) {
+        Cards[static_cast<std::size_t>(i)] = get16(bytes, 2 * i);
+        CardVisible[static_cast<std::size_t>(i)] = get16(bytes, 108 + 2 * i);
+    }
+    Tries = get16(bytes, 216);
+    Matches = get16(bytes, 218);
+    return true;
+}

@@ -1,0 +1,233 @@
+#include "Form.h"
+
+#include "Picture.h"
+#include "Platform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+namespace vb {
+
+// ---- FormWindow ------------------------------------------------------------
+
+FormWindow::FormWindow(Form* form, QWidget* parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), form_(form), client_(new QWidget(this))
+{
+    setCentralWidget(client_);
+    client_->setAutoFillBackground(true);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void FormWindow::dockTop(QWidget* w)
+{
+    top_.append(w);
+    layoutDocked();
+}
+
+void FormWindow::dockBottom(QWidget* w)
+{
+    bottom_.append(w);
+    layoutDocked();
+}
+
+void FormWindow::layoutDocked()
+{
+    const int width = client_->width();
+    for (const auto& w : top_)
+        if (w)
+            w->setGeometry(0, w->y(), width, w->height());
+    for (const auto& w : bottom_)
+        if (w)
+            w->setGeometry(0, client_->height() - w->height(), width, w->height());
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    // The form decides; it unloads itself when the close goes ahead.
+    event->ignore();
+    form_->closeRequested();
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutDocked();
+    form_->resized();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        QPushButton* target = (focused && focused->window() == this) ? focused : defaultButton.data();
+        if (target && target->isVisible() && target->isEnabled()) {
+            target->click();
+            return;
+        }
+    } else if (key == Qt::Key_Escape) {
+        if (cancelButton && cancelButton->isVisible() && cancelButton->isEnabled()) {
+            cancelButton->click();
+            return;
+        }
+    }
+    const QString text = event->text();
+    if (form_->keyPreview() && text.size() == 1 && text[0].unicode() < 256 && text[0].unicode() != 0) {
+        form_->keyPressed(text[0].unicode());
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// ---- Form ------------------------------------------------------------------
+
+Form::~Form() = default;
+
+QWidget* Form::client() const
+{
+    return window_ ? window_->client() : nullptr;
+}
+
+QMenu* Form::addMenu(const QString& caption)
+{
+    return window_->menuBar()->addMenu(caption);
+}
+
+void Form::Load()
+{
+    if (window_ || loading_)
+        return;
+    loading_ = true;
+    const Design d = design();
+    Qt::WindowFlags flags = Qt::Window;
+    switch (d.border) {
+    case Sizable:
+        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (d.minButton)
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (d.maxButton)
+            flags |= Qt::WindowMaximizeButtonHint;
+        break;
+    case FixedDialog:
+        flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                | Qt::WindowCloseButtonHint;
+        break;
+    case NoTitle:
+        flags = Qt::Window | Qt::FramelessWindowHint;
+        break;
+    }
+    if (!d.showInTaskbar)
+        flags |= Qt::Tool;
+    flags |= Qt::CustomizeWindowHint;
+
+    window_ = new FormWindow(this, nullptr, flags);
+    window_->setWindowTitle(d.caption);
+    window_->setWindowIcon(QIcon(QStringLiteral(":/res/icon.png")));
+    window_->setFont(QFont(QStringLiteral("Comic Sans MS"), 8));
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setPointSizeF(8.25);
+    window_->setFont(font);
+    QPalette pal = window_->palette();
+    pal.setColor(QPalette::Window, d.backColor);
+    window_->setPalette(pal);
+    window_->client()->setPalette(pal);
+
+    CreateControls();
+
+    const int menuHeight = window_->menuWidget() ? window_->menuBar()->sizeHint().height() : 0;
+    const QSize size(px(d.clientWidth), px(d.clientHeight) + menuHeight);
+    if (d.border == Sizable)
+        window_->resize(size);
+    else
+        window_->setFixedSize(size);
+    if (window_->layout())
+        window_->layout()->activate();
+    window_->layoutDocked();
+    loading_ = false;
+
+    Form_Load();
+}
+
+void Form::Unload()
+{
+    if (!window_)
+        return;
+    FormWindow* w = window_;
+    window_ = nullptr;
+    DestroyControls();
+    if (modalLoop_)
+        modalLoop_->quit();
+    w->hide();
+    w->deleteLater();
+}
+
+void Form::centre()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !window_)
+        return;
+    const QRect area = screen->geometry();
+    const QSize frame = window_->frameGeometry().size().expandedTo(window_->size());
+    window_->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+void Form::Show(int modal, Form* owner)
+{
+    Load();
+    if (!window_)
+        return;  // the load handler unloaded the window again
+    if (owner && owner->window_ && window_->parentWidget() != owner->window_)
+        window_->setParent(owner->window_, window_->windowFlags());
+    centre();
+    if (modal != vbModal) {
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+        return;
+    }
+    window_->setWindowModality(Qt::ApplicationModal);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    ModalScope scope;
+    QEventLoop loop;
+    QEventLoop* outer = modalLoop_;
+    modalLoop_ = &loop;
+    if (window_)
+        loop.exec();
+    modalLoop_ = outer;
+}
+
+void Form::closeRequested()
+{
+    Boundary([this]() {
+        int cancel = 0;
+        Form_Unload(cancel);
+        if (!cancel)
+            Unload();
+    });
+}
+
+void Form::resized()
+{
+    if (!loading_)
+        Boundary([this]() { Form_Resize(); });
+}
+
+void Form::keyPressed(int keyAscii)
+{
+    Boundary([this, keyAscii]() {
+        int k = keyAscii;
+        Form_KeyPress(k);
+    });
+}
+
+}  // namespace vb

@@ -1,0 +1,580 @@
+#include "Registry.h"
+
+#include "RegistryStore.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vb {
+
+namespace {
+
+// A store larger than this is no file the game wrote: it is kept aside
+// unread, and no write may make the file grow past it.
+constexpr qint64 kMaxStoreSize = 10 * 1024 * 1024;
+
+// How long a write waits for another running copy of the game to finish its
+// own write before giving up.
+constexpr auto kLockTimeout = std::chrono::seconds(10);
+
+std::mutex gMutex;  // the handle table and the cache; every entry point takes it
+
+// ---------------------------------------------------------------- the file
+
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    static FileId of(const struct stat& st)
+    {
+        return FileId{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const FileId& o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
+            && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
+            && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+enum class State {
+    Ok,          // read and parsed
+    Missing,     // no file yet: an empty registry
+    NotAFile,    // a folder, a device, a file we may not read: an empty registry that cannot be written
+    Unreadable,  // a file that is no registry file: to be kept aside
+};
+
+struct Loaded {
+    State state = State::Missing;
+    FileId id;
+    mode_t mode = 0644;
+    std::shared_ptr<const RegistryDocument> doc;
+    QString reason;  // why an Unreadable file could not be used
+};
+
+// The last file read, so that the start-up's forty calls parse it once. A
+// write replaces the file, so its identity changes with every write, ours or
+// another copy's, and an edit in place changes its times.
+struct Cache {
+    FileId id;
+    Loaded loaded;
+    bool asideTried = false;  // an unreadable file we could not move aside: say so once
+};
+std::optional<Cache> gCache;
+
+std::shared_ptr<const RegistryDocument> emptyDocument()
+{
+    static const auto empty = std::make_shared<const RegistryDocument>();
+    return empty;
+}
+
+long codeOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    default:
+        return ERROR_CANTWRITE;
+    }
+}
+
+Loaded loadFile(const QByteArray& path)
+{
+    Loaded result;
+    result.doc = emptyDocument();
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        result.state = (errno == ENOENT || errno == ENOTDIR) ? State::Missing : State::NotAFile;
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.state = State::NotAFile;  // never opened: a pipe would block, a folder cannot be read
+        return result;
+    }
+    if (gCache && gCache->id == FileId::of(st))
+        return gCache->loaded;
+
+    const auto unreadable = [&](const QString& reason) {
+        result.state = State::Unreadable;
+        result.reason = reason;
+        result.id = FileId::of(st);
+        gCache = Cache{result.id, result, false};
+        return result;
+    };
+    if (st.st_size > kMaxStoreSize)
+        return unreadable(QStringLiteral("larger than 10 MiB"));
+
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        result.state = State::NotAFile;
+        return result;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat above
+        ::close(fd);
+        result.state = State::NotAFile;
+        return result;
+    }
+    QByteArray bytes;
+    bytes.resize(static_cast<qsizetype>(std::min<off_t>(st.st_size, kMaxStoreSize)) + 1);
+    qsizetype filled = 0;
+    bool readError = false;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + filled, static_cast<size_t>(bytes.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            readError = true;
+            break;
+        }
+        if (n == 0)
+            break;
+        filled += n;
+        if (filled == bytes.size() && filled <= kMaxStoreSize)  // grew while we read
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, kMaxStoreSize + 1));
+    }
+    ::close(fd);
+    if (readError) {
+        result.state = State::NotAFile;
+        return result;
+    }
+    if (filled > kMaxStoreSize)
+        return unreadable(QStringLiteral("larger than 10 MiB"));
+    bytes.truncate(filled);
+
+    QString error;
+    auto doc = RegistryDocument::parse(bytes, &error);
+    if (!doc)
+        return unreadable(error);
+    result.state = State::Ok;
+    result.id = FileId::of(st);
+    result.mode = st.st_mode & 07777;
+    result.doc = std::make_shared<const RegistryDocument>(std::move(*doc));
+    gCache = Cache{result.id, result, false};
+    return result;
+}
+
+// The file that writes replace: a symbolic link is followed, so that a store
+// kept elsewhere through a link stays there. Empty for a link that leads
+// nowhere, where we would only guess.
+QByteArray writeTarget(const QByteArray& path)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return QByteArray();
+    QByteArray target(real);
+    std::free(real);
+    return target;
+}
+
+// The exclusive lock that every change of the file holds, on a companion file
+// that is never replaced.
+class StoreLock {
+public:
+    explicit StoreLock(const QByteArray& storePath)
+    {
+        const QByteArray lockPath = storePath + ".lock";
+        fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+        if (fd_ < 0) {
+            error_ = codeOf(errno);
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > deadline) {
+                error_ = ERROR_CANTWRITE;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        error_ = ERROR_SUCCESS;
+    }
+    ~StoreLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // releases the lock
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+    long error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    long error_ = ERROR_CANTWRITE;
+};
+
+void fsyncFolder(const QByteArray& path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);  // some file systems refuse; the rename itself has happened
+        ::close(fd);
+    }
+}
+
+void reportStuck(const QByteArray& path, const Loaded& loaded, const char* why)
+{
+    std::fprintf(stderr,
+                 "Quorvane Concentration: the registry file %s cannot be read (%s) and cannot be moved "
+                 "aside (%s); stored values are unavailable and nothing will be saved.\n",
+                 path.constData(), loaded.reason.toLocal8Bit().constData(), why);
+}
+
+// Moves an unreadable store aside, under the lock. False when it stays
+// where it is; a file replaced meanwhile (by another copy) is left alone
+// and reported as moved, so that the caller rereads it.
+bool moveAsideLocked(const QByteArray& path, const Loaded& loaded)
+{
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || !(FileId::of(st) == loaded.id))
+        return true;
+
+    const QByteArray base = path + ".corrupt-"
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
+    QByteArray aside = base;
+    int error = 0;
+    for (int n = 2; n < 100; ++n) {
+        // Never over an earlier copy kept aside in the same second.
+        if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) == 0) {
+            error = 0;
+            break;
+        }
+        error = errno;
+        if (error == EINVAL || error == ENOSYS) {  // a file system without it
+            if (::link(path.constData(), aside.constData()) == 0) {
+                ::unlink(path.constData());
+                error = 0;
+                break;
+            }
+            error = errno;
+        }
+        if (error != EEXIST)
+            break;
+        aside = base + '-' + QByteArray::number(n);
+    }
+    if (error != 0) {
+        reportStuck(path, loaded, std::strerror(error));
+        return false;
+    }
+    fsyncFolder(path);
+    std::fprintf(stderr,
+                 "Quorvane Concentration: the registry file %s cannot be read (%s); it was kept as %s "
+                 "and the game goes on with an empty registry.\n",
+                 path.constData(), loaded.reason.toLocal8Bit().constData(), aside.constData());
+    return true;
+}
+
+// The registry as the file holds it now, for reading. An unreadable file is
+// moved aside first (once), and reads as empty.
+std::shared_ptr<const RegistryDocument> readStore()
+{
+    const QByteArray path = QFile::encodeName(RegistryStorePath());
+    Loaded loaded = loadFile(path);
+    if (loaded.state == State::Unreadable) {
+        if (gCache && gCache->id == loaded.id && gCache->asideTried)
+            return emptyDocument();
+        const QByteArray target = writeTarget(path);
+        bool moved = false;
+        if (!target.isEmpty()) {
+            StoreLock lock(target);
+            if (lock.error() == ERROR_SUCCESS)
+                moved = moveAsideLocked(target, loaded);
+            else
+                reportStuck(target, loaded, "its lock file cannot be opened");
+        }
+        if (!moved) {
+            if (gCache && gCache->id == loaded.id)
+                gCache->asideTried = true;
+            return emptyDocument();
+        }
+        loaded = loadFile(path);
+    }
+    return loaded.state == State::Ok ? loaded.doc : emptyDocument();
+}
+
+// Writes the whole registry to a new file beside the store, flushed to disk,
+// then puts it in place in one rename: the store is always either the old
+// file or the new one, whatever happens meanwhile.
+long replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode)
+{
+    QByteArray temp = path + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return codeOf(errno);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return codeOf(error);
+    };
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(errno);
+        written += n;
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return codeOf(error);
+    }
+    if (::rename(temp.constData(), path.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return codeOf(error);
+    }
+    fsyncFolder(path);
+    return ERROR_SUCCESS;
+}
+
+// One change of the registry: under the lock, the file is read afresh (a
+// second copy of the game may have written since), changed and replaced.
+// change() returns false when it found nothing to change; the file is then
+// left as it is.
+long modifyStore(const std::function<bool(RegistryDocument&)>& change)
+{
+    const QByteArray target = writeTarget(QFile::encodeName(RegistryStorePath()));
+    if (target.isEmpty())
+        return ERROR_CANTWRITE;
+    const QString folder = QFileInfo(QFile::decodeName(target)).absolutePath();
+    if (!QDir().mkpath(folder))
+        return ERROR_ACCESS_DENIED;
+
+    StoreLock lock(target);
+    if (lock.error() != ERROR_SUCCESS)
+        return lock.error();
+
+    Loaded loaded = loadFile(target);
+    if (loaded.state == State::NotAFile)
+        return ERROR_ACCESS_DENIED;
+    if (loaded.state == State::Unreadable) {
+        if (!moveAsideLocked(target, loaded))
+            return ERROR_BADDB;  // writing now would destroy the file we could not keep
+        loaded = loadFile(target);
+        if (loaded.state == State::NotAFile || loaded.state == State::Unreadable)
+            return ERROR_BADDB;
+    }
+
+    RegistryDocument doc = *loaded.doc;
+    if (!change(doc))
+        return ERROR_SUCCESS;
+    const QByteArray bytes = doc.serialize();
+    if (bytes.size() > kMaxStoreSize)
+        return ERROR_CANTWRITE;
+    const long rc = replaceFile(target, bytes, loaded.state == State::Ok ? loaded.mode : 0644);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0) {
+        Loaded now;
+        now.state = State::Ok;
+        now.id = FileId::of(st);
+        now.mode = st.st_mode & 07777;
+        now.doc = std::make_shared<const RegistryDocument>(std::move(doc));
+        gCache = Cache{now.id, now, false};
+    }
+    return ERROR_SUCCESS;
+}
+
+// ------------------------------------------------------------- the handles
+
+// Open keys by handle: handle n is slot n - 1; an empty path is a free slot.
+std::vector<QString> gHandles;
+
+bool isRoot(HKEY key)
+{
+    return key >= HKEY_CLASSES_ROOT && key <= HKEY_USERS;
+}
+
+bool keyPathOf(HKEY key, QString* path)
+{
+    static const char* const roots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                        "HKEY_USERS"};
+    if (isRoot(key)) {
+        *path = QLatin1String(roots[key - HKEY_CLASSES_ROOT]);
+        return true;
+    }
+    if (key == 0 || key > gHandles.size() || gHandles[key - 1].isEmpty())
+        return false;
+    *path = gHandles[key - 1];
+    return true;
+}
+
+HKEY newHandle(const QString& path)
+{
+    for (std::size_t i = 0; i < gHandles.size(); ++i) {
+        if (gHandles[i].isEmpty()) {
+            gHandles[i] = path;
+            return static_cast<HKEY>(i + 1);
+        }
+    }
+    gHandles.push_back(path);
+    return static_cast<HKEY>(gHandles.size());
+}
+
+long openKey(HKEY root, const char* subKey, HKEY* result, bool create)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = 0;
+    QString path;
+    if (!keyPathOf(root, &path))
+        return ERROR_INVALID_HANDLE;
+    QStringList names;
+    if (!RegistryDocument::splitKeyPath(subKey ? QString::fromLatin1(subKey) : QString(), &names))
+        return ERROR_INVALID_PARAMETER;
+    if (!names.isEmpty())
+        path += u'\\' + names.join(u'\\');
+
+    if (!readStore()->keyExists(path)) {
+        if (!create)
+            return ERROR_FILE_NOT_FOUND;
+        const long rc = modifyStore([&path](RegistryDocument& doc) { return doc.createKey(path); });
+        if (rc != ERROR_SUCCESS)
+            return rc;
+    }
+    *result = newHandle(path);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+QString RegistryStorePath()
+{
+    const QByteArray own = qgetenv("QUORVANE_REGISTRY");
+    if (!own.isEmpty())
+        return QFile::decodeName(own);
+    QString data = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))  // the XDG rule: a relative path is ignored
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/quorvane-concentration/registry.reg");
+}
+
+long RegOpenKeyA(HKEY root, const char* subKey, HKEY* result)
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    return openKey(root, subKey, result, false);
+}
+
+long RegOpenKeyExA(HKEY root, const char* subKey, std::uint32_t options, std::uint32_t samDesired,
+                   HKEY* result)
+{
+    // The rights asked for are not checked: a key opened for writing on a
+    // store that cannot be written opens all the same, and the write itself
+    // then fails with its error code. The only caller asking for write
+    // rights never writes.
+    Q_UNUSED(options);
+    Q_UNUSED(samDesired);
+    std::lock_guard<std::mutex> guard(gMutex);
+    return openKey(root, subKey, result, false);
+}
+
+long RegCreateKeyA(HKEY root, const char* subKey, HKEY* result)
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    return openKey(root, subKey, result, true);
+}
+
+long RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* reserved, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* cbData)
+{
+    Q_UNUSED(reserved);  // meant to be null; nothing is read from it
+    std::lock_guard<std::mutex> guard(gMutex);
+    QString path;
+    if (!keyPathOf(key, &path))
+        return ERROR_INVALID_HANDLE;
+    if (data && !cbData)
+        return ERROR_INVALID_PARAMETER;
+    const auto doc = readStore();
+    const RegistryValue* value = doc->value(path, valueName ? QString::fromLatin1(valueName) : QString());
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    const auto size = static_cast<std::uint32_t>(value->data.size());
+    if (type)
+        *type = value->type;
+    if (data) {
+        if (*cbData < size) {
+            *cbData = size;
+            return ERROR_MORE_DATA;
+        }
+        if (size > 0)
+            std::memcpy(data, value->data.constData(), size);
+    }
+    if (cbData)
+        *cbData = size;
+    return ERROR_SUCCESS;
+}
+
+long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
+                    const std::uint8_t* data, std::uint32_t cbData)
+{
+    Q_UNUSED(reserved);
+    std::lock_guard<std::mutex> guard(gMutex);
+    QString path;
+    if (!keyPathOf(key, &path))
+        return ERROR_INVALID_HANDLE;
+    if (!data && cbData > 0)
+        return ERROR_INVALID_PARAMETER;
+    if (cbData > kMaxStoreSize)
+        return ERROR_CANTWRITE;
+    const QString name = valueName ? QString::fromLatin1(valueName) : QString();
+    if (!RegistryDocument::isValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(cbData));
+    // A key removed from the file since it was opened comes back with the value.
+    return modifyStore([&](RegistryDocument& doc) { return doc.setValue(path, name, type, bytes); });
+}
+
+long RegCloseKey(HKEY key)
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    if (isRoot(key))
+        return ERROR_SUCCESS;
+    if (key == 0 || key > gHandles.size() || gHandles[key - 1].isEmpty())
+        return ERROR_INVALID_HANDLE;
+    gHandles[key - 1].clear();
+    while (!gHandles.empty() && gHandles.back().isEmpty())
+        gHandles.pop_back();
+    return ERROR_SUCCESS;
+}
+
+}  // namespace vb

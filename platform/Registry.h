@@ -1,0 +1,60 @@
+// The system registry that the game's code calls, with the Windows functions'
+// names, arguments and return codes, over one file per user.
+//
+// Every root key maps to the same per-user file (RegistryStorePath()): a
+// legacy program's machine-wide writes under HKEY_LOCAL_MACHINE are kept per
+// user, as modern desktops redirect them. Texts are bytes in the ANSI code
+// page; the store keeps data bytes exactly as given.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace vb {
+
+using HKEY = std::uint32_t;  // a key handle; 0 is none
+
+constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+constexpr HKEY HKEY_USERS = 0x80000003u;
+
+constexpr long ERROR_SUCCESS = 0;
+constexpr long ERROR_FILE_NOT_FOUND = 2;
+constexpr long ERROR_ACCESS_DENIED = 5;
+constexpr long ERROR_INVALID_HANDLE = 6;
+constexpr long ERROR_INVALID_PARAMETER = 87;
+constexpr long ERROR_MORE_DATA = 234;
+constexpr long ERROR_BADDB = 1009;     // the store file is unreadable and could not be kept aside
+constexpr long ERROR_CANTWRITE = 1013;
+
+constexpr std::uint32_t REG_NONE = 0;
+constexpr std::uint32_t REG_SZ = 1;
+constexpr std::uint32_t REG_EXPAND_SZ = 2;
+constexpr std::uint32_t REG_BINARY = 3;
+constexpr std::uint32_t REG_DWORD = 4;
+constexpr std::uint32_t REG_MULTI_SZ = 7;
+
+// Opens an existing key below root (a root key or an open handle). A null or
+// empty subKey opens root itself. On failure *result is 0.
+long RegOpenKeyA(HKEY root, const char* subKey, HKEY* result);
+long RegOpenKeyExA(HKEY root, const char* subKey, std::uint32_t options, std::uint32_t samDesired,
+                   HKEY* result);
+// Opens a key, creating it and every missing key on its path first.
+long RegCreateKeyA(HKEY root, const char* subKey, HKEY* result);
+// data == nullptr asks for the type and size only. A buffer too small gives
+// ERROR_MORE_DATA with *cbData set to the size needed. A null or empty
+// valueName is the key's default value.
+long RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* reserved, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* cbData);
+long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
+                    const std::uint8_t* data, std::uint32_t cbData);
+long RegCloseKey(HKEY key);
+
+// The store file: $QUORVANE_REGISTRY when set (read at every call), else
+// $XDG_DATA_HOME/quorvane-concentration/registry.reg, with
+// ~/.local/share when XDG_DATA_HOME is unset.
+QString RegistryStorePath();
+
+}  // namespace vb

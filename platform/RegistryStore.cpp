@@ -1,0 +1,448 @@
+#include "RegistryStore.h"
+
+#include <QStringDecoder>
+
+namespace vb {
+
+namespace {
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+
+const char* const kHeader = "REGEDIT4";
+const char* const kHeaderV5 = "Windows Registry Editor Version 5.00";
+
+// The file is UTF-8. A person's editor may have saved it in Latin-1 or as
+// UTF-16 with a byte-order mark instead; both are read as well.
+QString decodeFile(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xFF\xFE")) {
+        QStringDecoder utf16(QStringConverter::Utf16LE);
+        return utf16(bytes.mid(2));
+    }
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
+QString quote(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u'"')
+            out += u'\\';
+        out += c;
+    }
+    out += u'"';
+    return out;
+}
+
+// Reads a quoted text starting at s[pos] == '"'; only \\ and \" are escapes,
+// any other backslash stays as typed (a hand-written "C:\Games" survives).
+bool parseQuoted(const QString& s, qsizetype* pos, QString* out)
+{
+    qsizetype i = *pos + 1;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        if (c == u'\\' && i + 1 < s.size() && (s[i + 1] == u'\\' || s[i + 1] == u'"')) {
+            *out += s[i + 1];
+            i += 2;
+            continue;
+        }
+        if (c == u'"') {
+            *pos = i + 1;
+            return true;
+        }
+        *out += c;
+        ++i;
+    }
+    return false;
+}
+
+void skipBlanks(const QString& s, qsizetype* pos)
+{
+    while (*pos < s.size() && (s[*pos] == u' ' || s[*pos] == u'\t'))
+        ++*pos;
+}
+
+bool parseHexNumber(const QString& text, int maxDigits, std::uint32_t* out)
+{
+    if (text.isEmpty() || text.size() > maxDigits)
+        return false;
+    std::uint32_t v = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        std::uint32_t d = 0;
+        if (u >= u'0' && u <= u'9')
+            d = u - u'0';
+        else if (u >= u'a' && u <= u'f')
+            d = u - u'a' + 10;
+        else if (u >= u'A' && u <= u'F')
+            d = u - u'A' + 10;
+        else
+            return false;
+        v = v * 16 + d;
+    }
+    *out = v;
+    return true;
+}
+
+bool parseHexList(const QString& list, QByteArray* out)
+{
+    const QStringList items = list.split(u',');
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString item = items[i].trimmed();
+        if (item.isEmpty()) {
+            // An empty list, or the comma after the last byte.
+            if (i == items.size() - 1)
+                break;
+            return false;
+        }
+        std::uint32_t byte = 0;
+        if (!parseHexNumber(item, 2, &byte))
+            return false;
+        out->append(static_cast<char>(byte));
+    }
+    return true;
+}
+
+// A REG_SZ that a quoted text carries exactly: one terminating NUL and only
+// printable Latin-1 before it.
+bool isPlainText(const QByteArray& data)
+{
+    if (data.isEmpty() || data.back() != '\0')
+        return false;
+    for (qsizetype i = 0; i + 1 < data.size(); ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA0))
+            return false;
+    }
+    return true;
+}
+
+QString hexData(const QString& lead, const QByteArray& data)
+{
+    // Wrapped like regedit's exports, so that long values stay readable.
+    static const char digits[] = "0123456789abcdef";
+    QString out;
+    out.reserve(lead.size() + data.size() * 3 + data.size() / 24 * 4 + 4);
+    out += lead;
+    qsizetype lineLength = lead.size();
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (lineLength + 3 > 77) {
+            out += QLatin1String("\\\n  ");
+            lineLength = 2;
+        }
+        const auto b = static_cast<unsigned char>(data[i]);
+        out += QLatin1Char(digits[b >> 4]);
+        out += QLatin1Char(digits[b & 0xF]);
+        lineLength += 2;
+        if (i + 1 < data.size()) {
+            out += u',';
+            ++lineLength;
+        }
+    }
+    return out;
+}
+
+QString valueLine(const RegistryValue& v)
+{
+    QString lead = v.name.isEmpty() ? QStringLiteral("@=") : quote(v.name) + u'=';
+    if (v.type == kRegSz && isPlainText(v.data))
+        return lead + quote(QString::fromLatin1(v.data.constData(), v.data.size() - 1));
+    if (v.type == kRegDword && v.data.size() == 4) {
+        std::uint32_t n = 0;
+        for (int i = 3; i >= 0; --i)
+            n = (n << 8) | static_cast<unsigned char>(v.data[i]);
+        return lead + QStringLiteral("dword:%1").arg(n, 8, 16, QLatin1Char('0'));
+    }
+    if (v.type == kRegBinary)
+        return hexData(lead + QStringLiteral("hex:"), v.data);
+    return hexData(lead + QStringLiteral("hex(%1):").arg(v.type, 0, 16), v.data);
+}
+
+// "[HKLM\Software\..]" section text to a normalized key path.
+bool normalizePath(const QString& text, QString* path)
+{
+    const qsizetype sep = text.indexOf(u'\\');
+    const QString root = RegistryDocument::rootName(sep < 0 ? text : text.left(sep));
+    if (root.isEmpty())
+        return false;
+    QStringList names;
+    if (!RegistryDocument::splitKeyPath(sep < 0 ? QString() : text.mid(sep + 1), &names))
+        return false;
+    names.prepend(root);
+    *path = names.join(u'\\');
+    return true;
+}
+
+}  // namespace
+
+QString RegistryDocument::rootName(const QString& name)
+{
+    static const struct { const char* full; const char* brief; } roots[] = {
+        {"HKEY_CLASSES_ROOT", "HKCR"},
+        {"HKEY_CURRENT_USER", "HKCU"},
+        {"HKEY_LOCAL_MACHINE", "HKLM"},
+        {"HKEY_USERS", "HKU"},
+    };
+    for (const auto& r : roots) {
+        if (name.compare(QLatin1String(r.full), Qt::CaseInsensitive) == 0
+            || name.compare(QLatin1String(r.brief), Qt::CaseInsensitive) == 0)
+            return QLatin1String(r.full);
+    }
+    return QString();
+}
+
+bool RegistryDocument::splitKeyPath(const QString& path, QStringList* names)
+{
+    names->clear();
+    for (const QString& name : path.split(u'\\', Qt::SkipEmptyParts)) {
+        if (name.size() > 255)
+            return false;
+        for (const QChar c : name) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return false;
+        }
+        names->append(name);
+    }
+    return true;
+}
+
+bool RegistryDocument::isValidValueName(const QString& name)
+{
+    return !name.contains(u'\n') && !name.contains(u'\r') && !name.contains(QChar(0));
+}
+
+QString RegistryDocument::sortKey(const QString& path)
+{
+    // The separator becomes a character below every one a name may hold, so
+    // that a key sorts right before its children and its children together.
+    QString key = path.toCaseFolded();
+    key.replace(u'\\', QChar(1));
+    return key;
+}
+
+RegistryKey* RegistryDocument::find(const QString& path)
+{
+    const auto it = keys_.find(sortKey(path));
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+const RegistryKey* RegistryDocument::find(const QString& path) const
+{
+    const auto it = keys_.find(sortKey(path));
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+bool RegistryDocument::keyExists(const QString& path) const
+{
+    if (!path.contains(u'\\'))
+        return !rootName(path).isEmpty();
+    const QString key = sortKey(path);
+    const auto it = keys_.lower_bound(key);
+    return it != keys_.end() && (it->first == key || it->first.startsWith(key + QChar(1)));
+}
+
+bool RegistryDocument::createKey(const QString& path)
+{
+    const QStringList names = path.split(u'\\');
+    bool created = false;
+    QString display = names.value(0);
+    QString prefix = display;
+    for (qsizetype i = 1; i < names.size(); ++i) {
+        prefix += u'\\' + names[i];
+        if (const RegistryKey* existing = find(prefix)) {
+            display = existing->path;  // keep the case the key was created with
+            continue;
+        }
+        display += u'\\' + names[i];
+        keys_[sortKey(prefix)] = RegistryKey{display, {}};
+        created = true;
+    }
+    return created;
+}
+
+const RegistryValue* RegistryDocument::value(const QString& keyPath, const QString& name) const
+{
+    const RegistryKey* key = find(keyPath);
+    if (!key)
+        return nullptr;
+    for (const RegistryValue& v : key->values) {
+        if (v.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &v;
+    }
+    return nullptr;
+}
+
+bool RegistryDocument::setValue(const QString& keyPath, const QString& name, std::uint32_t type,
+                                const QByteArray& data)
+{
+    RegistryKey* key = find(keyPath);
+    if (!key) {
+        createKey(keyPath);
+        key = find(keyPath);
+    }
+    if (!key)  // a root key gets a section of its own once it holds a value
+        key = &(keys_[sortKey(keyPath)] = RegistryKey{keyPath, {}});
+    for (RegistryValue& v : key->values) {
+        if (v.name.compare(name, Qt::CaseInsensitive) == 0) {
+            if (v.type == type && v.data == data)
+                return false;
+            v.type = type;
+            v.data = data;
+            return true;
+        }
+    }
+    key->values.push_back(RegistryValue{name, type, data});
+    return true;
+}
+
+std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes, QString* error)
+{
+    const auto fail = [error](const QString& why, qsizetype line) -> std::optional<RegistryDocument> {
+        if (error)
+            *error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
+        return std::nullopt;
+    };
+
+    QString text = decodeFile(bytes);
+    if (text.contains(QChar(0)))
+        return fail(QStringLiteral("binary data"), 0);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    const QStringList lines = text.split(u'\n');
+
+    RegistryDocument doc;
+    qsizetype i = 0;
+    const auto isSkippable = [](const QString& t) { return t.isEmpty() || t.startsWith(u';'); };
+    while (i < lines.size() && isSkippable(lines[i].trimmed()))
+        ++i;
+    if (i == lines.size())
+        return doc;  // an empty file is an empty registry
+    const QString header = lines[i].trimmed();
+    if (header.compare(QLatin1String(kHeader), Qt::CaseInsensitive) != 0
+        && header.compare(QLatin1String(kHeaderV5), Qt::CaseInsensitive) != 0)
+        return fail(QStringLiteral("no REGEDIT4 header"), i + 1);
+    ++i;
+
+    QString keyPath;       // the current section, empty before the first
+    bool skipping = false;  // inside a "[-..]" section, which deletes a key
+    for (; i < lines.size(); ++i) {
+        const qsizetype lineNumber = i + 1;
+        QString t = lines[i].trimmed();
+        if (isSkippable(t))
+            continue;
+
+        if (t.startsWith(u'[')) {
+            if (!t.endsWith(u']') || t.size() < 3)
+                return fail(QStringLiteral("unfinished key name"), lineNumber);
+            const QString inner = t.mid(1, t.size() - 2);
+            skipping = inner.startsWith(u'-');
+            if (skipping) {
+                keyPath = QStringLiteral("-");
+                continue;
+            }
+            if (!normalizePath(inner, &keyPath))
+                return fail(QStringLiteral("unknown key \"%1\"").arg(inner), lineNumber);
+            if (keyPath.contains(u'\\'))
+                doc.createKeyAsWritten(keyPath);
+            continue;
+        }
+
+        if (keyPath.isEmpty())
+            return fail(QStringLiteral("value outside a key"), lineNumber);
+
+        QString name;
+        qsizetype pos = 0;
+        if (t.startsWith(u'@')) {
+            pos = 1;
+        } else if (t.startsWith(u'"')) {
+            if (!parseQuoted(t, &pos, &name))
+                return fail(QStringLiteral("unfinished value name"), lineNumber);
+        } else {
+            return fail(QStringLiteral("not a value"), lineNumber);
+        }
+        skipBlanks(t, &pos);
+        if (pos >= t.size() || t[pos] != u'=')
+            return fail(QStringLiteral("no '=' after the value name"), lineNumber);
+        ++pos;
+        skipBlanks(t, &pos);
+        const QString rest = t.mid(pos);
+
+        std::uint32_t type = 0;
+        QByteArray data;
+        if (rest == QLatin1String("-")) {
+            continue;  // a deleted value: there is nothing to keep
+        } else if (rest.startsWith(u'"')) {
+            qsizetype p = 0;
+            QString value;
+            if (!parseQuoted(rest, &p, &value) || !rest.mid(p).trimmed().isEmpty())
+                return fail(QStringLiteral("unfinished text"), lineNumber);
+            type = kRegSz;
+            data = value.toLatin1();  // a character outside Latin-1 becomes '?', as ANSI has it
+            data.append('\0');
+        } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+            std::uint32_t n = 0;
+            if (!parseHexNumber(rest.mid(6).trimmed(), 8, &n))
+                return fail(QStringLiteral("bad dword"), lineNumber);
+            type = kRegDword;
+            for (int b = 0; b < 4; ++b)
+                data.append(static_cast<char>((n >> (8 * b)) & 0xFF));
+        } else if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
+            QString list;
+            const qsizetype colon = rest.indexOf(u':');
+            if (colon < 0)
+                return fail(QStringLiteral("bad hex value"), lineNumber);
+            const QString kind = rest.left(colon).trimmed();
+            if (kind.compare(QLatin1String("hex"), Qt::CaseInsensitive) == 0) {
+                type = kRegBinary;
+            } else {
+                if (!kind.endsWith(u')') || kind.mid(3, 1) != QLatin1String("(")
+                    || !parseHexNumber(kind.mid(4, kind.size() - 5).trimmed(), 8, &type))
+                    return fail(QStringLiteral("bad hex type"), lineNumber);
+            }
+            list = rest.mid(colon + 1).trimmed();
+            while (list.endsWith(u'\\')) {
+                list.chop(1);
+                if (++i >= lines.size())
+                    return fail(QStringLiteral("continuation at the end of the file"), lineNumber);
+                list += lines[i].trimmed();
+            }
+            if (!parseHexList(list, &data))
+                return fail(QStringLiteral("bad hex data"), lineNumber);
+        } else {
+            return fail(QStringLiteral("unknown kind of value"), lineNumber);
+        }
+        if (!skipping)
+            doc.setValue(keyPath, name, type, data);
+    }
+    return doc;
+}
+
+void RegistryDocument::createKeyAsWritten(const QString& path)
+{
+    // Only the section itself: a parent the file leaves out exists without
+    // being written out.
+    if (!find(path))
+        keys_[sortKey(path)] = RegistryKey{path, {}};
+}
+
+QByteArray RegistryDocument::serialize() const
+{
+    QString out = QLatin1String(kHeader) + QStringLiteral("\n\n");
+    for (const auto& [sort, key] : keys_) {
+        out += u'[' + key.path + QStringLiteral("]\n");
+        for (const RegistryValue& v : key.values)
+            out += valueLine(v) + u'\n';
+        out += u'\n';
+    }
+    return out.toUtf8();
+}
+
+}  // namespace vb

@@ -1,0 +1,78 @@
+// The registry's keys and values in memory, and their text form: the format
+// of Windows registry exports ("REGEDIT4"), which a person can read and edit
+// with a text editor between runs.
+//
+// Key paths are full paths that start with a root name, such as
+// "HKEY_LOCAL_MACHINE\Software\Quorvane Software". Key and value names
+// compare case-insensitively. Value data are raw bytes; texts are bytes in
+// the ANSI code page, held here as Latin-1.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace vb {
+
+struct RegistryValue {
+    QString name;  // empty for the key's default value
+    std::uint32_t type = 0;
+    QByteArray data;
+};
+
+struct RegistryKey {
+    QString path;  // as first written, e.g. "HKEY_LOCAL_MACHINE\Software"
+    std::vector<RegistryValue> values;  // in the order they were first stored
+};
+
+class RegistryDocument {
+public:
+    // The file's text, or std::nullopt with a short reason when the text is
+    // not a registry file that can be read completely. An empty file (or one
+    // of blanks only) is an empty registry.
+    static std::optional<RegistryDocument> parse(const QByteArray& bytes, QString* error = nullptr);
+    QByteArray serialize() const;
+
+    // The canonical root name ("HKEY_LOCAL_MACHINE") of a root name or its
+    // usual abbreviation ("HKLM"), or an empty text for anything else.
+    static QString rootName(const QString& name);
+
+    // Splits a key path below a root into its names. Empty names (doubled,
+    // leading or trailing separators) are skipped. False when a name cannot
+    // be a key name: longer than 255 characters, or holding a control
+    // character that the file's lines could not carry.
+    static bool splitKeyPath(const QString& path, QStringList* names);
+    // True when a value name can be stored (no line breaks).
+    static bool isValidValueName(const QString& name);
+
+    // A key exists when it is stored, or when a key below it is stored (a
+    // hand-written file may leave out the sections of parent keys). Root keys
+    // always exist.
+    bool keyExists(const QString& path) const;
+    // Creates the key and every missing key above it; true when something
+    // was created.
+    bool createKey(const QString& path);
+
+    const RegistryValue* value(const QString& keyPath, const QString& name) const;
+    // Stores one value, creating its key when it is missing; true when the
+    // document changed.
+    bool setValue(const QString& keyPath, const QString& name, std::uint32_t type, const QByteArray& data);
+
+    const std::map<QString, RegistryKey>& keys() const { return keys_; }
+
+private:
+    static QString sortKey(const QString& path);
+    void createKeyAsWritten(const QString& path);
+    RegistryKey* find(const QString& path);
+    const RegistryKey* find(const QString& path) const;
+
+    // By a sort key that orders a parent right before its children.
+    std::map<QString, RegistryKey> keys_;
+};
+
+}  // namespace vb

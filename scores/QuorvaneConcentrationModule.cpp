@@ -1,0 +1,133 @@
+#include "QuorvaneConcentrationModule.h"
+
+#include "Runtime.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+// Return code of the registry function that either procedure called last.
+vb::Long RegResult = 0;
+
+// Set by a failed write, until the caller resets it.
+bool WriteFailed = false;
+
+vb::Long ResultOf(long code)
+{
+    return vb::Long(static_cast<long long>(code));
+}
+
+}  // namespace
+
+QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName)
+{
+    const QByteArray path = KeyPath.toLatin1();
+    const QByteArray name = ValueName.toLatin1();
+    QVariant result = QString();
+
+    vb::HKEY handle = 0;
+    RegResult = ResultOf(vb::RegOpenKeyA(RootKey, path.constData(), &handle));
+    if (handle == 0)
+        return QString();
+
+    // The type and size of the value; a missing value leaves the type at 0.
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    RegResult = ResultOf(vb::RegQueryValueExA(handle, name.constData(), nullptr, &type, nullptr, &size));
+
+    switch (type) {
+    case vb::REG_SZ: {
+        QByteArray buffer(static_cast<qsizetype>(size), ' ');
+        std::uint32_t textType = 0;
+        RegResult = ResultOf(vb::RegQueryValueExA(handle, name.constData(), nullptr, &textType,
+                                                  reinterpret_cast<std::uint8_t*>(buffer.data()), &size));
+        if (RegResult != 0) {
+            result = QString();
+        } else {
+            // The text ends at its first NUL, or fills the buffer when it has
+            // none. The position is held wide: a 16-bit one would overflow on
+            // a text whose NUL lies past 32,767 characters (a hand-edited or
+            // very long name), which reads as the text before that NUL too.
+            const QString text = QString::fromLatin1(buffer);
+            const qsizetype position = text.indexOf(QChar(0)) + 1;
+            result = position >= 1 ? text.left(position - 1) : text;
+        }
+        break;
+    }
+    case vb::REG_DWORD: {
+        std::array<std::uint8_t, 4> bytes{};
+        std::uint32_t dwordSize = 4;
+        RegResult = ResultOf(
+            vb::RegQueryValueExA(handle, name.constData(), nullptr, &type, bytes.data(), &dwordSize));
+        if (RegResult == 0) {
+            const std::uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)
+                | (static_cast<std::uint32_t>(bytes[3]) << 24);
+            result = static_cast<qint32>(bits);  // read as signed: 4294967295 is -1
+        } else {
+            result = QString();
+        }
+        break;
+    }
+    default:
+        result = QString();  // missing, or a type the table never holds
+        break;
+    }
+
+    RegResult = ResultOf(vb::RegCloseKey(handle));
+    fprintf(stderr, "DEBUG read %s type %u -> %s\n", qPrintable(ValueName), type, qPrintable(result.toString()));
+    return result;
+}
+
+void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName,
+                        const QVariant& ValueData)
+{
+    // The kind comes first: a number, or a text that reads as one, is stored
+    // as a 32-bit number. One that does not fit in 32 bits (a name of many
+    // digits) is kept as its text rather than lost.
+    bool asNumber = vb::IsNumeric(ValueData);
+    std::int32_t number = 0;
+    if (asNumber) {
+        const double rounded = vb::RoundHalfEven(vb::CDbl(ValueData));
+        if (rounded >= -2147483648.0 && rounded <= 2147483647.0)
+            number = static_cast<std::int32_t>(rounded);
+        else
+            asNumber = false;
+    }
+
+    const QByteArray path = KeyPath.toLatin1();
+    const QByteArray name = ValueName.toLatin1();
+
+    vb::HKEY handle = 0;
+    RegResult = ResultOf(vb::RegCreateKeyA(RootKey, path.constData(), &handle));
+    if (RegResult != 0)
+        WriteFailed = true;
+
+    if (asNumber) {
+        const auto bits = static_cast<std::uint32_t>(number);
+        const std::array<std::uint8_t, 4> bytes{
+            static_cast<std::uint8_t>(bits & 0xFF), static_cast<std::uint8_t>((bits >> 8) & 0xFF),
+            static_cast<std::uint8_t>((bits >> 16) & 0xFF), static_cast<std::uint8_t>((bits >> 24) & 0xFF)};
+        RegResult = ResultOf(vb::RegSetValueExA(handle, name.constData(), 0, vb::REG_DWORD, bytes.data(), 4));
+    } else {
+        QByteArray text = vb::Trim(vb::VariantToText(ValueData)).toLatin1();
+        text.append('\0');
+        RegResult = ResultOf(vb::RegSetValueExA(handle, name.constData(), 0, vb::REG_SZ,
+                                                reinterpret_cast<const std::uint8_t*>(text.constData()),
+                                                static_cast<std::uint32_t>(text.size())));
+    }
+    if (RegResult != 0)
+        WriteFailed = true;
+
+    RegResult = ResultOf(vb::RegCloseKey(handle));
+}
+
+bool LastRegistryWriteFailed()
+{
+    return WriteFailed;
+}
+
+void ResetRegistryWriteFailure()
+{
+    WriteFailed = false;
+}

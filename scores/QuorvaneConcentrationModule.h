@@ -1,0 +1,29 @@
+// The game's shared module: the registry value procedures through which the
+// high-score table is read and stored.
+#pragma once
+
+#include "Registry.h"
+
+#include <QString>
+#include <QVariant>
+
+// Where the high-score table lives, below HKEY_LOCAL_MACHINE.
+inline constexpr char kHighScoreKey[] = "Software\\Quorvane Software\\Quorvane Concentration";
+
+// The value's text (REG_SZ), its number as a signed 32-bit int (REG_DWORD),
+// or the empty text for a missing key or value, any other type, or a failed
+// query. Never raises an error and reports none.
+QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName);
+
+// Stores ValueData under ValueName, creating the key and any missing key
+// above it first: as a REG_DWORD when it is a number or a text that reads as
+// one (rounded half to even) and fits in 32 bits, otherwise as REG_SZ, its
+// text without leading and trailing spaces. Reports no failure itself; see
+// LastRegistryWriteFailed().
+void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName,
+                        const QVariant& ValueData);
+
+// True when a key creation or a value store of any WriteRegistryValue call
+// since the last ResetRegistryWriteFailure() failed: the value was not stored.
+bool LastRegistryWriteFailed();
+void ResetRegistryWriteFailure();

@@ -1,0 +1,421 @@
+#include "frmHighScores.h"
+
+#include "HyperJump.h"
+#include "Platform.h"
+#include "QuorvaneConcentrationModule.h"
+#include "frmAbout.h"
+#include "frmQuorvaneConcentration.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+
+namespace {
+
+const QString kDefaultPlayer = QStringLiteral("Anonymous");
+const QString kDefaultScore = QStringLiteral("99999");
+constexpr std::int32_t kDefaultScoreNumber = 99999;
+
+const QColor kNameBoxGreen(0, 192, 0);  // also the grid's header row
+const QColor kStripeGreen(0, 255, 0);
+const QColor kGridLineGrey(0xC0, 0xC0, 0xC0);
+
+QString PlayerValueName(int rank)
+{
+    return QStringLiteral("Player%1").arg(rank);
+}
+
+QString ScoreValueName(int rank)
+{
+    return QStringLiteral("Score%1").arg(rank);
+}
+
+// The grid's colours: cells in the system's window colour, the area outside
+// them in the window's green, light grey lines, a green header row with
+// black lines and text in the button text colour.
+void PaintGrid(vb::Grid* grid)
+{
+    const QPalette system = QApplication::palette();
+    QPalette pal = grid->palette();
+    pal.setColor(QPalette::Base, vb::kWindowGreen);  // shows only outside the cells
+    pal.setColor(QPalette::Text, system.color(QPalette::Text));
+    pal.setColor(QPalette::Highlight, system.color(QPalette::Highlight));
+    pal.setColor(QPalette::HighlightedText, system.color(QPalette::HighlightedText));
+    grid->setPalette(pal);
+    grid->viewport()->setPalette(pal);
+    for (int r = 1; r < grid->rowCount() + grid->fixedRows(); ++r) {
+        grid->setRow(r);
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            grid->setCol(c);
+            grid->setCellBackColor(system.color(QPalette::Base));
+        }
+    }
+    grid->setRow(1);
+    grid->setCol(0);
+    grid->setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }").arg(kGridLineGrey.name()));
+    grid->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView { background-color: %1; }"
+                       "QHeaderView::section { background-color: %2; color: %3; padding: 0px 2px;"
+                       " border: none; border-right: 1px solid black; border-bottom: 1px solid black; }")
+            .arg(vb::kWindowGreen.name(), kNameBoxGreen.name(), system.color(QPalette::ButtonText).name()));
+}
+
+// Menu items are handed to the menu's lifetime instead of being deleted at
+// once: the item whose click unloads the window is still running then.
+void ReleaseWithMenu(std::unique_ptr<vb::MenuItem>& item)
+{
+    if (!item)
+        return;
+    vb::MenuItem* raw = item.release();
+    QObject::connect(raw->action(), &QObject::destroyed, [raw]() { delete raw; });
+}
+
+}  // namespace
+
+double ScoreValue(const QString& score)
+{
+    double value = 0;
+    if (vb::TextToNumber(score, &value))
+        return value;
+    // A hand-edited score that is no number ranks like an unfilled one.
+    return std::numeric_limits<double>::infinity();
+}
+
+// ---- the table's members -----------------------------------------------------------
+
+QString& FrmHighScores::Player(int rank)
+{
+    QString* members[] = {&Player1, &Player2, &Player3, &Player4, &Player5,
+                          &Player6, &Player7, &Player8, &Player9, &Player10};
+    if (rank < 1 || rank > 10)
+        vb::Raise(vb::errSubscript);
+    return *members[rank - 1];
+}
+
+QString& FrmHighScores::Score(int rank)
+{
+    QString* members[] = {&Score1, &Score2, &Score3, &Score4, &Score5,
+                          &Score6, &Score7, &Score8, &Score9, &Score10};
+    if (rank < 1 || rank > 10)
+        vb::Raise(vb::errSubscript);
+    return *members[rank - 1];
+}
+
+QString* FrmHighScores::Member(const QString& valueName)
+{
+    // Registry value names compare without regard to case.
+    for (int rank = 1; rank <= 10; ++rank) {
+        if (valueName.compare(PlayerValueName(rank), Qt::CaseInsensitive) == 0)
+            return &Player(rank);
+        if (valueName.compare(ScoreValueName(rank), Qt::CaseInsensitive) == 0)
+            return &Score(rank);
+    }
+    return nullptr;
+}
+
+// ---- design ----------------------------------------------------------------------
+
+vb::Form::Design FrmHighScores::design() const
+{
+    Design d;
+    d.caption = QStringLiteral("Quorvane Concentration High Scores");
+    d.clientWidth = 5205;
+    d.clientHeight = 4845;
+    d.border = Sizable;
+    d.backColor = vb::kWindowGreen;
+    return d;
+}
+
+void FrmHighScores::CreateControls()
+{
+    QWidget* area = client();
+
+    lblPlayer = vb::MakeLabel(area, QStringLiteral("&Name:"), 960, 3600, 615, 255);
+
+    txtPlayer = new QLineEdit(area);
+    vb::SetTwips(txtPlayer, 1560, 3600, 2655, 285);
+    txtPlayer->setMaxLength(std::numeric_limits<int>::max());
+    QPalette namePalette = txtPlayer->palette();
+    namePalette.setColor(QPalette::Base, kNameBoxGreen);
+    txtPlayer->setPalette(namePalette);
+    txtPlayer->setToolTip(QStringLiteral("Enter your name here."));
+    lblPlayer->setBuddy(txtPlayer);  // Alt+N
+
+    btnClear = vb::MakeButton(area, QStringLiteral("&Clear"), 960, 4080, 1095, 495, [this]() { btnClear_Click(); });
+    btnClear->setToolTip(QStringLiteral("Clear High Scores"));
+
+    btnSave = vb::MakeButton(area, QStringLiteral("&Save"), 2160, 4080, 855, 495, [this]() { btnSave_Click(); });
+    btnSave->setToolTip(QStringLiteral("Click to save your name."));
+    btnSave->setVisible(false);
+
+    btnOK = vb::MakeButton(area, QStringLiteral("&OK"), 3120, 4080, 1095, 495, [this]() { btnOK_Click(); });
+    btnOK->setToolTip(QStringLiteral("Click when finished."));
+
+    fgHighScores = new vb::Grid(area, 11, 2, 1);
+    vb::SetTwips(fgHighScores, 960, 360, 3255, 3015);
+    fgHighScores->setToolTip(QStringLiteral("High Scores"));
+    fgHighScores->setFocusPolicy(Qt::TabFocus);  // in the tab order, last
+    PaintGrid(fgHighScores);
+
+    QWidget::setTabOrder(txtPlayer, btnClear);
+    QWidget::setTabOrder(btnClear, btnSave);
+    QWidget::setTabOrder(btnSave, btnOK);
+    QWidget::setTabOrder(btnOK, fgHighScores);
+
+    QMenu* mnuFile = addMenu(QStringLiteral("&File"));
+    mnuClear = std::make_unique<vb::MenuItem>(mnuFile, QStringLiteral("&Clear"));
+    mnuClear->onClick = [this]() { mnuClear_Click(); };
+    mnuSpacer1 = std::make_unique<vb::MenuItem>(mnuFile, QStringLiteral("-"));
+    mnuExit = std::make_unique<vb::MenuItem>(mnuFile, QStringLiteral("E&xit"), QKeySequence(Qt::Key_F3));
+    mnuExit->onClick = [this]() { mnuExit_Click(); };
+
+    QMenu* mnuHelp = addMenu(QStringLiteral("&Help"));
+    mnuContents = std::make_unique<vb::MenuItem>(mnuHelp, QStringLiteral("&Contents"), QKeySequence(Qt::Key_F1));
+    mnuContents->onClick = [this]() { mnuContents_Click(); };
+    mnuIndex = std::make_unique<vb::MenuItem>(mnuHelp, QStringLiteral("&Index"));
+    mnuIndex->onClick = [this]() { mnuIndex_Click(); };
+    mnuQuorvane = std::make_unique<vb::MenuItem>(mnuHelp, QStringLiteral("Quorvane Software on the Web"));
+    mnuQuorvane->onClick = [this]() { mnuQuorvane_Click(); };
+    mnuAbout = std::make_unique<vb::MenuItem>(mnuHelp, QStringLiteral("&About..."));
+    mnuAbout->onClick = [this]() { mnuAbout_Click(); };
+}
+
+void FrmHighScores::DestroyControls()
+{
+    lblPlayer = nullptr;
+    txtPlayer = nullptr;
+    btnClear = nullptr;
+    btnSave = nullptr;
+    btnOK = nullptr;
+    fgHighScores = nullptr;
+    for (auto* item : {&mnuClear, &mnuSpacer1, &mnuExit, &mnuContents, &mnuIndex, &mnuQuorvane, &mnuAbout})
+        ReleaseWithMenu(*item);
+}
+
+void FrmHighScores::setDefaultButton(QPushButton* button)
+{
+    for (QPushButton* b : {btnSave, btnOK})
+        if (b)
+            b->setDefault(b == button);
+    window()->defaultButton = button;
+}
+
+// ---- load --------------------------------------------------------------------------
+
+void FrmHighScores::Form_Load()
+{
+    for (int i = 1; i <= 10; ++i)
+        Players(i) = Player(i);
+    for (int i = 1; i <= 10; ++i)
+        Scores(i) = Score(i);
+
+    fgHighScores->setColWidth(0, 700);
+    fgHighScores->setColWidth(1, 2500);
+
+    if (EndWithHighScores) {
+        btnSave->setVisible(true);
+        setDefaultButton(btnSave);
+        btnClear->setEnabled(false);
+        btnOK->setEnabled(false);
+    } else {
+        setDefaultButton(btnOK);
+        lblPlayer->setVisible(false);
+        txtPlayer->setVisible(false);
+    }
+
+    fgHighScores->setRow(0);
+    fgHighScores->setCol(0);
+    fgHighScores->setCellFontBold(true);
+    fgHighScores->setText(QStringLiteral("Score"));
+    fgHighScores->setCol(1);
+    fgHighScores->setCellFontBold(true);
+    fgHighScores->setText(QStringLiteral("Player"));
+
+    // Even ranks bright green, odd ranks in the cell colour.
+    for (int c = 0; c <= 1; ++c) {
+        fgHighScores->setCol(c);
+        for (int r = 2; r <= 10; r += 2) {
+            fgHighScores->setRow(r);
+            fgHighScores->setCellBackColor(kStripeGreen);
+        }
+    }
+
+    bool entering = EndWithHighScores;
+    if (entering && !InsertNewEntry()) {
+        // The score makes no rank (no opener asks for that): there is
+        // nothing to name, so the table is only shown.
+        entering = false;
+        btnSave->setVisible(false);
+        btnClear->setEnabled(true);
+        btnOK->setEnabled(true);
+        setDefaultButton(btnOK);
+        lblPlayer->setVisible(false);
+        txtPlayer->setVisible(false);
+    }
+
+    for (int r = 1; r <= 10; ++r) {
+        fgHighScores->setRow(r);
+        fgHighScores->setCol(0);
+        fgHighScores->setText(Scores(r));
+        fgHighScores->setCol(1);
+        fgHighScores->setText(Players(r));
+    }
+
+    if (entering)
+        txtPlayer->setFocus();
+    else
+        btnClear->setFocus();
+}
+
+bool FrmHighScores::InsertNewEntry()
+{
+    // The lowest-numbered rank whose score is greater wins, so the new entry
+    // goes below every equal score, also in a table out of rank order.
+    int found = 0;
+    for (int i = 10; i >= 1; --i) {
+        const double tries = frmQuorvaneConcentration->Tries;
+        if (ScoreValue(Scores(i)) > tries)
+            found = i;
+    }
+    if (found == 0)
+        return false;
+    NewScorePos = found;
+
+    for (int i = 10; i >= NewScorePos + 1; --i) {
+        Scores(i) = Scores(i - 1);
+        Players(i) = Players(i - 1);
+    }
+
+    Scores(NewScorePos) = vb::CStr(frmQuorvaneConcentration->Tries);
+    Players(NewScorePos) = QString();  // named by Save
+    return true;
+}
+
+void FrmHighScores::Form_Resize()
+{
+    // The controls keep their places and sizes.
+}
+
+// ---- save and clear ------------------------------------------------------------------
+
+void FrmHighScores::btnSave_Click()
+{
+    // Only an empty box means no name: blanks are a name and are kept.
+    if (txtPlayer->text().isEmpty())
+        Players(NewScorePos) = kDefaultPlayer;
+    else
+        Players(NewScorePos) = txtPlayer->text();
+
+    fgHighScores->setRow(NewScorePos);
+    fgHighScores->setCol(1);
+    fgHighScores->setText(Players(NewScorePos));
+
+    ResetRegistryWriteFailure();
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
+                           QVariant(Players(k)));
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
+                           QVariant(Scores(k)));
+    const bool failed = LastRegistryWriteFailed();
+
+    for (int k = 1; k <= 9; ++k) {
+        Player(k) = Players(k);
+        Score(k) = Scores(k);
+    }
+
+    btnClear->setEnabled(true);
+    btnOK->setEnabled(true);
+    btnSave->setEnabled(false);
+    txtPlayer->setText(QString());
+    txtPlayer->setReadOnly(true);
+    setDefaultButton(nullptr);
+    btnOK->setFocus();
+    setDefaultButton(btnOK);
+
+    if (failed)
+        reportNotSaved();
+}
+
+void FrmHighScores::btnClear_Click()
+{
+    if (vb::MsgBox(QStringLiteral("Are you sure you want to clear the High Scores?"), vb::vbYesNo,
+                   vb::kProgramTitle)
+        == vb::vbNo)
+        return;
+
+    ResetRegistryWriteFailure();
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
+                           QVariant(kDefaultPlayer));
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
+                           QVariant(kDefaultScoreNumber));
+    const bool failed = LastRegistryWriteFailed();
+
+    for (int k = 1; k <= 10; ++k)
+        Player(k) = kDefaultPlayer;
+    for (int k = 1; k <= 10; ++k)
+        Score(k) = kDefaultScore;
+
+    for (int r = 1; r <= 10; ++r) {
+        fgHighScores->setRow(r);
+        fgHighScores->setCol(0);
+        fgHighScores->setText(kDefaultScore);
+        fgHighScores->setCol(1);
+        fgHighScores->setText(kDefaultPlayer);
+    }
+
+    if (failed)
+        reportNotSaved();
+}
+
+void FrmHighScores::reportNotSaved()
+{
+    // The table on screen is right, but it will be gone at the next start.
+    vb::MsgBox(QStringLiteral("The high scores could not be saved."), vb::vbOKOnly, vb::kProgramTitle);
+}
+
+// ---- commands --------------------------------------------------------------------------
+
+void FrmHighScores::btnOK_Click()
+{
+    Unload();
+}
+
+void FrmHighScores::mnuClear_Click()
+{
+    // Same rule as the button: no clearing while a new entry awaits its name.
+    if (btnClear && btnClear->isEnabled())
+        btnClear_Click();
+}
+
+void FrmHighScores::mnuExit_Click()
+{
+    Unload();
+}
+
+void FrmHighScores::mnuContents_Click()
+{
+    vb::HtmlHelpA(nullptr, FrmQuorvaneConcentration::HelpFilePath(), vb::HH_DISPLAY_TOPIC, "High_Scores.htm");
+}
+
+void FrmHighScores::mnuIndex_Click()
+{
+    const std::int32_t none = 0;
+    vb::HtmlHelpA(nullptr, FrmQuorvaneConcentration::HelpFilePath(), vb::HH_DISPLAY_INDEX, &none);
+}
+
+void FrmHighScores::mnuQuorvane_Click()
+{
+    HyperJump(kMakerWebAddress);
+}
+
+void FrmHighScores::mnuAbout_Click()
+{
+    frmAbout->Show(vb::Form::vbModal, this);
+}

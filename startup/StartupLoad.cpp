@@ -1,0 +1,35 @@
+#include "StartupLoad.h"
+
+#include "QuorvaneConcentrationModule.h"
+#include "Runtime.h"
+#include "frmHighScores.h"
+
+#include <QVariant>
+
+namespace {
+
+// One value: read it, store the default when it reads as empty, and hand the
+// text to the table. The write reports nothing; a refused write still leaves
+// the default in memory, and the next start tries again.
+void LoadValue(const QString& valueName, const QVariant& defaultValue)
+{
+    QString text = vb::VariantToText(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, valueName));
+    // Only the empty text counts as missing: blanks are a stored value.
+    if (text.isEmpty()) {
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, valueName, defaultValue);
+        text = vb::VariantToText(defaultValue);
+    }
+    *frmHighScores->Member(valueName) = text;
+}
+
+}  // namespace
+
+void LoadHighScoreTable()
+{
+    // The name default is text and the score default a number, so that the
+    // registry keeps a string for the one and a 32-bit number for the other.
+    for (int i = 1; i <= 10; ++i)
+        LoadValue(QStringLiteral("Player%1").arg(i), QVariant(QStringLiteral("Anonymous")));
+    for (int i = 1; i <= 10; ++i)
+        LoadValue(QStringLiteral("Score%1").arg(i), QVariant(99999));
+}

@@ -1,0 +1,173 @@
+#include "Controls.h"
+#include "Form.h"
+#include "Platform.h"
+#include "Runtime.h"
+#include "TestSeams.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using testing_seams::seams;
+
+namespace {
+
+class SampleForm : public vb::Form {
+public:
+    int loads = 0;
+    int clicks = 0;
+    QPushButton* btnOK = nullptr;
+    QString lastValue = QStringLiteral("design");
+
+protected:
+    Design design() const override
+    {
+        Design d;
+        d.caption = QStringLiteral("Sample");
+        d.clientWidth = 3000;
+        d.clientHeight = 1500;
+        d.border = FixedDialog;
+        return d;
+    }
+    void CreateControls() override
+    {
+        btnOK = vb::MakeButton(client(), QStringLiteral("OK"), 150, 150, 900, 375, [this] {
+            ++clicks;
+            Unload();
+        });
+        window()->defaultButton = btnOK;
+    }
+    void DestroyControls() override { btnOK = nullptr; }
+    void Form_Load() override { ++loads; }
+};
+
+vb::FormInstance<SampleForm> sample;
+
+}  // namespace
+
+TEST(Forms, OneInstanceKeepsItsMembersAcrossLoads)
+{
+    EXPECT_EQ(&*sample, &*sample);
+    EXPECT_FALSE(sample->IsLoaded()) << "using the instance does not load the window";
+    sample->Load();
+    EXPECT_TRUE(sample->IsLoaded());
+    EXPECT_EQ(sample->window()->client()->size(), QSize(200, 100));
+    sample->lastValue = QStringLiteral("changed");
+    sample->Unload();
+    EXPECT_FALSE(sample->IsLoaded());
+    EXPECT_EQ(sample->btnOK, nullptr);
+    sample->Load();
+    EXPECT_EQ(sample->loads, 2) << "every load runs the load handler again";
+    EXPECT_EQ(sample->lastValue, QStringLiteral("changed"));
+}
+
+TEST(Forms, ModalShowWaitsUntilTheWindowIsUnloaded)
+{
+    bool sawModal = false;
+    QTimer::singleShot(0, [&] {
+        sawModal = vb::ModalScope::depth() == 1 && sample->window()->isVisible();
+        QTest::keyClick(sample->window(), Qt::Key_Return);  // the default button
+    });
+    sample->Show(vb::Form::vbModal);
+    EXPECT_TRUE(sawModal);
+    EXPECT_EQ(sample->clicks, 1);
+    EXPECT_FALSE(sample->IsLoaded());
+    EXPECT_EQ(vb::ModalScope::depth(), 0);
+}
+
+TEST(Timers, TickOncePerIntervalAndHoldTicksWhileAMessageBoxIsOpen)
+{
+    QObject owner;
+    vb::Timer timer(&owner);
+    int ticks = 0;
+    int ticksDuringMessage = -1;
+    timer.onTimer = [&] {
+        ++ticks;
+        if (ticks == 1) {
+            // A message box opened by the tick itself: the timer must not
+            // re-enter this handler while it is open.
+            vb::seams::setMsgBox([&](const vb::seams::MsgBoxCall&) {
+                QElapsedTimer wait;
+                wait.start();
+                while (wait.elapsed() < 120)
+                    QApplication::processEvents(QEventLoop::AllEvents, 10);
+                ticksDuringMessage = ticks;
+                return static_cast<int>(vb::vbOK);
+            });
+            vb::MsgBox(QStringLiteral("wait"));
+            testing_seams::InstallSeams();
+            timer.setEnabled(false);
+        }
+    };
+    timer.setInterval(20);
+    timer.setEnabled(true);
+    QTRY_COMPARE_WITH_TIMEOUT(ticks, 1, 1000);
+    QTest::qWait(100);
+    EXPECT_EQ(ticksDuringMessage, 1);
+    EXPECT_EQ(ticks, 1) << "a disabled timer does not tick again";
+}
+
+TEST(Timers, RealDelayIsCloseToTheInterval)
+{
+    QObject owner;
+    vb::Timer timer(&owner);
+    QElapsedTimer clock;
+    qint64 elapsed = -1;
+    timer.onTimer = [&] {
+        elapsed = clock.elapsed();
+        timer.setEnabled(false);
+    };
+    timer.setInterval(750);
+    clock.start();
+    timer.setEnabled(true);
+    QTRY_VERIFY_WITH_TIMEOUT(elapsed >= 0, 2000);
+    EXPECT_GE(elapsed, 745);
+    EXPECT_LE(elapsed, 900);
+}
+
+TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
+{
+    QWidget parent;
+    vb::Grid grid(&parent, 11, 2, 1);
+    grid.setRow(0);
+    grid.setCol(1);
+    grid.setText(QStringLiteral("Player"));
+    grid.setCellFontBold(true);
+    grid.setRow(10);
+    grid.setCol(0);
+    grid.setText(QStringLiteral("99999"));
+    grid.setCellBackColor(QColor(0, 255, 0));
+    EXPECT_EQ(grid.TextMatrix(0, 1), QStringLiteral("Player"));
+    EXPECT_EQ(grid.TextMatrix(10, 0), QStringLiteral("99999"));
+    EXPECT_EQ(grid.CellBackColor(), QColor(0, 255, 0));
+    grid.setRow(0);
+    grid.setCol(1);
+    EXPECT_TRUE(grid.CellFontBold());
+    EXPECT_THROW(grid.setRow(11), vb::RuntimeError);
+    EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST(Controls, CancelInAFileDialogRaisesTheCancelErrorOnlyWhenAskedTo)
+{
+    vb::CommonDialog dialog(nullptr);
+    dialog.Filter = QStringLiteral("Quorvane Concentration Games (*.zdk)|*.zdk");
+    dialog.ShowOpen();  // Cancel, no error asked for
+    EXPECT_TRUE(dialog.FileName.isEmpty());
+    dialog.CancelError = true;
+    try {
+        dialog.ShowSave();
+        FAIL() << "Cancel must raise";
+    } catch (const vb::RuntimeError& e) {
+        EXPECT_EQ(e.number, vb::errCancel);
+        EXPECT_EQ(e.description, QStringLiteral("Cancel was selected."));
+    }
+    seams().fileChoices.push_back(QStringLiteral("/tmp/game.zdk"));
+    dialog.ShowSave();
+    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/game.zdk"));
+    ASSERT_EQ(seams().fileDialogs.size(), 3u);
+    EXPECT_EQ(seams().fileDialogs[2].filter, QStringLiteral("Quorvane Concentration Games (*.zdk)"));
+    EXPECT_TRUE(seams().fileDialogs[2].save);
+}
