@@ -320,9 +320,9 @@ MenuItem::MenuItem(QMenu* menu, const QString& caption, const QKeySequence& shor
         action_->setShortcut(shortcut);
         action_->setShortcutContext(Qt::WindowShortcut);
     }
-    QObject::connect(action_, &QAction::triggered, action_, [this]() {
-        if (onClick && action_->isEnabled())
-            Boundary(onClick);
+    QObject::connect(action_, &QAction::triggered, action_, [handler = handler_, action = action_]() {
+        if (*handler && action->isEnabled())
+            Boundary(*handler);
     });
 }
 
@@ -399,7 +399,8 @@ void Grid::setCellFontBold(bool bold)
 
 QColor Grid::CellBackColor() const
 {
-    return cell(row_, col_)->background().color();
+    const QBrush brush = cell(row_, col_)->background();
+    return brush.style() == Qt::NoBrush ? palette().color(QPalette::Base) : brush.color();
 }
 
 void Grid::setCellBackColor(const QColor& color)

@@ -139,16 +139,21 @@ private:
 };
 
 // ---- menu item ---------------------------------------------------------------
+// The click handler outlives the item while it runs, so a click that
+// unloads the item's window is safe.
 class MenuItem {
 public:
     MenuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {});
     bool Enabled() const { return action_->isEnabled(); }
     void setEnabled(bool enabled) { action_->setEnabled(enabled); }
     QAction* action() const { return action_; }
-    std::function<void()> onClick;
 
 private:
+    std::shared_ptr<std::function<void()>> handler_ = std::make_shared<std::function<void()>>();
     QAction* action_;
+
+public:
+    std::function<void()>& onClick = *handler_;
 };
 
 // ---- grid ----------------------------------------------------------------------

@@ -135,9 +135,9 @@ void Form::Load()
     QFont font(QStringLiteral("Comic Sans MS"));
     font.setPointSizeF(8.25);
     window_->setFont(font);
-    QPalette pal = window_->palette();
+    // Only the client area is green; the menu bar keeps the desktop's colours.
+    QPalette pal = window_->client()->palette();
     pal.setColor(QPalette::Window, d.backColor);
-    window_->setPalette(pal);
     window_->client()->setPalette(pal);
 
     CreateControls();

@@ -75,7 +75,6 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
     }
 
     RegResult = ResultOf(vb::RegCloseKey(handle));
-    fprintf(stderr, "DEBUG read %s type %u -> %s\n", qPrintable(ValueName), type, qPrintable(result.toString()));
     return result;
 }
 

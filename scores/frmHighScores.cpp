@@ -64,16 +64,6 @@ void PaintGrid(vb::Grid* grid)
             .arg(vb::kWindowGreen.name(), kNameBoxGreen.name(), system.color(QPalette::ButtonText).name()));
 }
 
-// Menu items are handed to the menu's lifetime instead of being deleted at
-// once: the item whose click unloads the window is still running then.
-void ReleaseWithMenu(std::unique_ptr<vb::MenuItem>& item)
-{
-    if (!item)
-        return;
-    vb::MenuItem* raw = item.release();
-    QObject::connect(raw->action(), &QObject::destroyed, [raw]() { delete raw; });
-}
-
 }  // namespace
 
 double ScoreValue(const QString& score)
@@ -193,7 +183,7 @@ void FrmHighScores::DestroyControls()
     btnOK = nullptr;
     fgHighScores = nullptr;
     for (auto* item : {&mnuClear, &mnuSpacer1, &mnuExit, &mnuContents, &mnuIndex, &mnuQuorvane, &mnuAbout})
-        ReleaseWithMenu(*item);
+        item->reset();
 }
 
 void FrmHighScores::setDefaultButton(QPushButton* button)
@@ -323,7 +313,7 @@ void FrmHighScores::btnSave_Click()
                            QVariant(Scores(k)));
     const bool failed = LastRegistryWriteFailed();
 
-    for (int k = 1; k <= 9; ++k) {
+    for (int k = 1; k <= 10; ++k) {
         Player(k) = Players(k);
         Score(k) = Scores(k);
     }

@@ -28,24 +28,12 @@ void SetValue(const char* key, const char* name, std::uint32_t type, const QByte
     vb::RegCloseKey(h);
 }
 
-QByteArray Sz(const QString& text)
-{
-    return text.toLatin1() + '\0';
-}
-
-QByteArray Dword(std::uint32_t v)
-{
-    QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return b;
-}
+QByteArray Sz(const QString& text) { return text.toLatin1() + '\0'; }
 
 void Touch(const QString& path)
 {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\n");
 }
 
 // Handles are numbered from 1 and reused, so with none left open the next
@@ -53,40 +41,38 @@ void Touch(const QString& path)
 bool NoKeyLeftOpen()
 {
     vb::HKEY probe = 0;
-    SetValue("Software\\Probe", "x", vb::REG_SZ, Sz(QStringLiteral("x")));
-    if (vb::RegOpenKeyA(vb::HKEY_LOCAL_MACHINE, "Software\\Probe", &probe) != vb::ERROR_SUCCESS)
+    if (vb::RegCreateKeyA(vb::HKEY_LOCAL_MACHINE, "Software\\Probe", &probe) != vb::ERROR_SUCCESS)
         return false;
     vb::RegCloseKey(probe);
     return probe == 1;
-}
-
-// The recording start seam, taking the program's own backslash separators
-// as the platform's real start does.
-void RecordStartsWithNativePaths()
-{
-    vb::seams::setStartProgram([](const QString& path, int style) {
-        testing_seams::seams().startedPrograms.push_back(path);
-        EXPECT_EQ(style, vb::vbNormalFocus);
-        QString native = path;
-        native.replace(u'\\', u'/');
-        return QFileInfo(native).isFile();
-    });
 }
 
 struct SysInfo : ::testing::Test {
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        RecordStartsWithNativePaths();
+        // Records starts as the shared seam does, but reads the program's
+        // backslash separators as the real start does.
+        vb::seams::setStartProgram([](const QString& path, int style) {
+            testing_seams::seams().startedPrograms.push_back(path);
+            EXPECT_EQ(style, vb::vbNormalFocus);
+            return QFileInfo(QString(path).replace(u'\\', u'/')).isFile();
+        });
     }
+    void Run() { frmAbout->StartSysInfo(); }
     const std::vector<QString>& started() { return testing_seams::seams().startedPrograms; }
     QStringList messages() { return testing_seams::seams().messageTexts(); }
+    QString Read(const char* key, const char* name, QString text, bool expectRead = true)
+    {
+        EXPECT_EQ(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(key), QString::fromLatin1(name), text),
+                  expectRead)
+            << name;
+        return text;
+    }
     QTemporaryDir tmp;
 };
 
 }  // namespace
-
-// ---- where the tool is found --------------------------------------------------
 
 TEST_F(SysInfo, PathNamingAnExistingProgramStartsItAndNothingElse)
 {
@@ -94,8 +80,7 @@ TEST_F(SysInfo, PathNamingAnExistingProgramStartsItAndNothingElse)
     Touch(tool);
     SetValue(kPathKey, "PATH", vb::REG_SZ, Sz(tool));
     SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
-
-    frmAbout->StartSysInfo();
+    Run();
     EXPECT_EQ(started(), std::vector<QString>{tool});
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_TRUE(NoKeyLeftOpen());
@@ -105,164 +90,95 @@ TEST_F(SysInfo, FolderHoldingTheProgramStartsItWhenPathIsMissing)
 {
     Touch(tmp.filePath(QStringLiteral("MSINFO32.EXE")));
     SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
-
-    frmAbout->StartSysInfo();
+    Run();
     EXPECT_EQ(started(), std::vector<QString>{tmp.path() + QStringLiteral("\\MSINFO32.EXE")});
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_TRUE(NoKeyLeftOpen());
 }
 
-TEST_F(SysInfo, FolderWithoutTheProgramIsReported)
+TEST_F(SysInfo, NoProgramToBeFoundIsReportedWithOkOnly)
 {
+    Run();  // neither value
     SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
-    frmAbout->StartSysInfo();
-    EXPECT_TRUE(started().empty());
-    EXPECT_EQ(messages(), QStringList{kUnavailable});
-
-    // A folder of that name is no program either.
+    Run();  // a folder without the program
     ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("MSINFO32.EXE")));
-    frmAbout->StartSysInfo();
+    Run();  // a folder of that name is no program either
+
     EXPECT_TRUE(started().empty());
-    EXPECT_EQ(messages(), (QStringList{kUnavailable, kUnavailable}));
+    EXPECT_EQ(messages(), (QStringList{kUnavailable, kUnavailable, kUnavailable}));
+    EXPECT_EQ(testing_seams::seams().messages.front().buttons, vb::vbOKOnly);
+    EXPECT_EQ(testing_seams::seams().messages.front().title, vb::kProgramTitle);
 }
 
-TEST_F(SysInfo, BothValuesMissingIsReportedOnceWithOkOnly)
+// Whatever PATH holds, once it is read the folder is never consulted, even
+// though here it holds the program.
+TEST_F(SysInfo, PathThatYieldsNoProgramIsReportedWithoutTryingTheFolder)
 {
-    frmAbout->StartSysInfo();
-    EXPECT_TRUE(started().empty());
-    ASSERT_EQ(messages(), QStringList{kUnavailable});
-    const auto& box = testing_seams::seams().messages.front();
-    EXPECT_EQ(box.buttons, vb::vbOKOnly);
-    EXPECT_EQ(box.title, vb::kProgramTitle);
-}
-
-TEST_F(SysInfo, PathToAMissingFileIsReportedWithoutTryingTheFolder)
-{
+    Touch(tmp.filePath(QStringLiteral("MSINFO32.EXE")));
+    SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
     const QString gone = tmp.filePath(QStringLiteral("no-such-tool"));
+
     SetValue(kPathKey, "PATH", vb::REG_SZ, Sz(gone));
-    Touch(tmp.filePath(QStringLiteral("MSINFO32.EXE")));
-    SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
-
-    frmAbout->StartSysInfo();
-    EXPECT_EQ(started(), std::vector<QString>{gone});
-    EXPECT_EQ(messages(), QStringList{kUnavailable});
-    EXPECT_EQ(testing_seams::seams().endCalls, 0);
-}
-
-TEST_F(SysInfo, PathValuesThatNameNoProgramAreReported)
-{
-    // Only the terminating NUL: an empty name.
-    SetValue(kPathKey, "PATH", vb::REG_SZ, QByteArray(1, '\0'));
-    frmAbout->StartSysInfo();
-    EXPECT_EQ(messages().size(), 1);
-
-    // Raw bytes: read, but no text comes of them.
+    Run();
+    SetValue(kPathKey, "PATH", vb::REG_SZ, QByteArray(1, '\0'));  // empty text
+    Run();
     SetValue(kPathKey, "PATH", vb::REG_BINARY, QByteArray("\x01\x02\x03", 3));
-    frmAbout->StartSysInfo();
-    EXPECT_EQ(messages().size(), 2);
+    Run();
+    SetValue(kPathKey, "PATH", vb::REG_SZ, QByteArray());  // no data: raises inside the lookup
+    Run();
 
-    EXPECT_TRUE(started().empty());
-    EXPECT_EQ(messages(), (QStringList{kUnavailable, kUnavailable}));
+    EXPECT_EQ(started(), std::vector<QString>{gone});
+    EXPECT_EQ(messages(), (QStringList{kUnavailable, kUnavailable, kUnavailable, kUnavailable}));
     EXPECT_EQ(testing_seams::seams().endCalls, 0);
     EXPECT_TRUE(NoKeyLeftOpen());
 }
 
-TEST_F(SysInfo, PathWithNoDataIsReportedAndTheKeyIsClosed)
-{
-    SetValue(kPathKey, "PATH", vb::REG_SZ, QByteArray());
-    Touch(tmp.filePath(QStringLiteral("MSINFO32.EXE")));
-    SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
-
-    frmAbout->StartSysInfo();
-    EXPECT_TRUE(started().empty());  // the error skips the second lookup
-    EXPECT_EQ(messages(), QStringList{kUnavailable});
-    EXPECT_EQ(testing_seams::seams().endCalls, 0);
-    EXPECT_TRUE(NoKeyLeftOpen());
-}
-
-// ---- reading one value ------------------------------------------------------------
-
-TEST_F(SysInfo, TextWithAndWithoutItsTerminatingNulReadsTheSame)
+TEST_F(SysInfo, GetKeyValueReadsTextAndNumbers)
 {
     SetValue("Software\\T", "WithNul", vb::REG_SZ, QByteArray("C:\\Tools\\info.exe", 17) + '\0');
     SetValue("Software\\T", "WithoutNul", vb::REG_SZ, QByteArray("C:\\Tools\\info.exe", 17));
     SetValue("Software\\T", "Inner", vb::REG_SZ, QByteArray("ab\0cd\0", 6));
     SetValue("Software\\T", "Accents", vb::REG_SZ, Sz(QStringLiteral("Caf\u00E9")));
+    SetValue("Software\\T", "Fits", vb::REG_SZ, QByteArray(1024, 'y'));
+    EXPECT_EQ(Read("Software\\T", "WithNul", {}), QStringLiteral("C:\\Tools\\info.exe"));
+    EXPECT_EQ(Read("Software\\T", "WithoutNul", {}), QStringLiteral("C:\\Tools\\info.exe"));
+    EXPECT_EQ(Read("Software\\T", "Inner", {}), QString::fromLatin1("ab\0cd", 5));  // only the last NUL goes
+    EXPECT_EQ(Read("software\\t", "ACCENTS", {}), QStringLiteral("Caf\u00E9"));
+    EXPECT_EQ(Read("Software\\T", "Fits", {}), QString(1024, u'y'));
 
-    QString a, b, inner, accents;
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T"), QStringLiteral("WithNul"), a));
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T"), QStringLiteral("WithoutNul"), b));
-    EXPECT_EQ(a, QStringLiteral("C:\\Tools\\info.exe"));
-    EXPECT_EQ(a, b);
-
-    // Only the last NUL goes; one inside the data stays.
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T"), QStringLiteral("Inner"), inner));
-    EXPECT_EQ(inner, QString::fromLatin1("ab\0cd", 5));
-
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("software\\t"), QStringLiteral("ACCENTS"), accents));
-    EXPECT_EQ(accents, QStringLiteral("Caf\u00E9"));
-    EXPECT_TRUE(NoKeyLeftOpen());
-}
-
-TEST_F(SysInfo, DwordReadsAsSignedDecimal)
-{
     const struct {
         const char* name;
         std::uint32_t value;
         const char* text;
-    } cases[] = {{"Zero", 0, "0"}, {"Small", 7, "7"}, {"Shifted", 256, "256"},
-                 {"Score", 99999, "99999"}, {"Max", 0x7FFFFFFF, "2147483647"}, {"All", 0xFFFFFFFF, "-1"}};
-    for (const auto& c : cases)
-        SetValue("Software\\D", c.name, vb::REG_DWORD, Dword(c.value));
-    for (const auto& c : cases) {
-        QString text = QStringLiteral("old");
-        EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\D"),
-                                          QString::fromLatin1(c.name), text))
-            << c.name;
-        EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.name;
+    } numbers[] = {{"Zero", 0, "0"}, {"Small", 7, "7"}, {"Shifted", 256, "256"},
+                   {"Score", 99999, "99999"}, {"Max", 0x7FFFFFFF, "2147483647"}, {"All", 0xFFFFFFFF, "-1"}};
+    for (const auto& n : numbers) {
+        QByteArray le(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            le[i] = static_cast<char>((n.value >> (8 * i)) & 0xFF);
+        SetValue("Software\\D", n.name, vb::REG_DWORD, le);
+        EXPECT_EQ(Read("Software\\D", n.name, QStringLiteral("old")), QString::fromLatin1(n.text));
     }
-}
 
-TEST_F(SysInfo, OtherTypesLeaveTheTextAsItWas)
-{
+    // Types it does not read: true, and the text stays.
     SetValue("Software\\O", "Raw", vb::REG_BINARY, QByteArray("xyz"));
     SetValue("Software\\O", "Multi", vb::REG_MULTI_SZ, QByteArray("a\0b\0\0", 5));
-    QString text = QStringLiteral("kept");
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\O"), QStringLiteral("Raw"), text));
-    EXPECT_EQ(text, QStringLiteral("kept"));
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\O"), QStringLiteral("Multi"), text));
-    EXPECT_EQ(text, QStringLiteral("kept"));
-}
-
-TEST_F(SysInfo, UnreadableKeysAndValuesEmptyTheText)
-{
-    SetValue("Software\\U", "Big", vb::REG_SZ, QByteArray(1025, 'x'));
-    SetValue("Software\\U", "Fits", vb::REG_SZ, QByteArray(1024, 'y'));
-
-    QString text = QStringLiteral("stale");
-    EXPECT_FALSE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Nowhere"), QStringLiteral("PATH"), text));
-    EXPECT_TRUE(text.isEmpty());
-
-    text = QStringLiteral("stale");
-    EXPECT_FALSE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\U"), QStringLiteral("Missing"), text));
-    EXPECT_TRUE(text.isEmpty());
-
-    text = QStringLiteral("stale");
-    EXPECT_FALSE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\U"), QStringLiteral("Big"), text));
-    EXPECT_TRUE(text.isEmpty());
-
-    // Exactly the buffer's size still reads, every byte of it.
-    EXPECT_TRUE(frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\U"), QStringLiteral("Fits"), text));
-    EXPECT_EQ(text, QString(1024, u'y'));
+    EXPECT_EQ(Read("Software\\O", "Raw", QStringLiteral("kept")), QStringLiteral("kept"));
+    EXPECT_EQ(Read("Software\\O", "Multi", QStringLiteral("kept")), QStringLiteral("kept"));
     EXPECT_TRUE(NoKeyLeftOpen());
 }
 
-TEST_F(SysInfo, ValueWithNoDataRaisesInvalidCallAfterClosingTheKey)
+TEST_F(SysInfo, GetKeyValueFailuresEmptyTheTextOrRaise)
 {
-    SetValue("Software\\E", "Empty", vb::REG_SZ, QByteArray());
+    SetValue("Software\\U", "Big", vb::REG_SZ, QByteArray(1025, 'x'));
+    SetValue("Software\\U", "Empty", vb::REG_SZ, QByteArray());
+    EXPECT_EQ(Read("Software\\Nowhere", "PATH", QStringLiteral("stale"), false), QString());
+    EXPECT_EQ(Read("Software\\U", "Missing", QStringLiteral("stale"), false), QString());
+    EXPECT_EQ(Read("Software\\U", "Big", QStringLiteral("stale"), false), QString());
+
     QString text = QStringLiteral("before");
     try {
-        frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\E"), QStringLiteral("Empty"), text);
+        frmAbout->GetKeyValue(vb::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\U"), QStringLiteral("Empty"), text);
         ADD_FAILURE() << "no error raised";
     } catch (const vb::RuntimeError& e) {
         EXPECT_EQ(e.number, vb::errInvalidCall);

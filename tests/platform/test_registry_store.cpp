@@ -291,20 +291,6 @@ TEST_F(RegistryStoreTest, EachKindOfValueIsWrittenExactlyAndReadsBack)
     }
 }
 
-TEST_F(RegistryStoreTest, LongHexDataWrapsAndReadsBack)
-{
-    QByteArray data;
-    for (int i = 0; i < 200; ++i)
-        data.append(static_cast<char>(i));
-    ASSERT_EQ(set(kKey, "Blob", REG_BINARY, data), ERROR_SUCCESS);
-    for (const QByteArray& line : fileBytes().split('\n'))
-        EXPECT_LE(line.size(), 80) << line.constData();
-    reloadFromDisk();
-    const auto got = get(kKey, "Blob");
-    ASSERT_TRUE(got);
-    EXPECT_EQ(got->data, data);
-}
-
 TEST_F(RegistryStoreTest, AHandEditedFileIsReadAndKeptByTheNextWrite)
 {
     writeFile("\xEF\xBB\xBF"  // an editor's byte-order mark

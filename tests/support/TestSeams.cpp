@@ -54,7 +54,8 @@ void InstallSeams()
     });
     vb::seams::setStartProgram([](const QString& path, int) {
         seams().startedPrograms.push_back(path);
-        return QFileInfo(path).isFile();
+        // The program names Windows-style paths; look at the file they mean.
+        return QFileInfo(QString(path).replace(u'\\', u'/')).isFile();
     });
     vb::seams::setEnd([](int) { ++seams().endCalls; });
 }

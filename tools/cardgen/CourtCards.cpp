@@ -4,7 +4,6 @@
 #include "Cards.h"
 
 #include <QLinearGradient>
-#include <QRadialGradient>
 #include <QtMath>
 
 namespace cardgen {

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QImageWriter>
-#include <QtEndian>
 
 #include <gif_lib.h>
 

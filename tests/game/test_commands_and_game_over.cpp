@@ -1,0 +1,209 @@
+#include "GameFixture.h"
+#include "HyperJump.h"
+#include "frmAbout.h"
+
+#include <QToolButton>
+
+using testing_seams::seams;
+
+namespace {
+
+// Plays every pair but the jokers.
+void playAllButOnePair(GameWindowTest* t, const std::function<void(int)>& playPair)
+{
+    (void)t;
+    for (int v = 1; v <= 26; ++v)
+        playPair(v);
+}
+
+}  // namespace
+
+class GameOver : public GameWindowTest {
+protected:
+    void playToTheLastPair()
+    {
+        playAllButOnePair(this, [this](int v) { playPair(v); });
+    }
+    // The last pair with a given try count.
+    void finishWith(int tries)
+    {
+        g.Tries = static_cast<std::int16_t>(tries - 1);
+        playPair(53);
+    }
+};
+
+TEST_F(GameOver, TheTwentySixthPairShowsNoMessage)
+{
+    playToTheLastPair();
+    EXPECT_EQ(panel(5), QStringLiteral("26"));
+    EXPECT_EQ(panel(7), QStringLiteral("1"));
+    EXPECT_TRUE(seams().messages.empty());
+}
+
+TEST_F(GameOver, AQualifyingScoreOpensTheHighScoreWindowOnceInNewEntryMode)
+{
+    frmHighScores->Score10 = QStringLiteral("99999");
+    playToTheLastPair();
+    bool opened = false;
+    bool newEntry = false;
+    QString panelsSeen;
+    bool saveSeen = true;
+    int timerTicksInside = 0;
+    whenModal([&] {
+        opened = frmHighScores->IsLoaded();
+        newEntry = frmHighScores->EndWithHighScores;
+        panelsSeen = panel(5) + "/" + panel(7);
+        saveSeen = saveEnabled() || saveButtonEnabled();
+        QTest::qWait(900);  // long past the delay: no second tick
+        timerTicksInside = g.Matches;
+        frmHighScores->Unload();
+    });
+    finishWith(45);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(newEntry);
+    EXPECT_EQ(panelsSeen, QStringLiteral("27/0"));
+    EXPECT_FALSE(saveSeen);
+    EXPECT_EQ(timerTicksInside, 27);
+    EXPECT_EQ(seams().messageTexts(), QStringList{QStringLiteral("Game Over!")});
+    EXPECT_FALSE(g.Timer1->Enabled());
+    EXPECT_EQ(g.ClickCount, 0);
+    QTest::qWait(50);
+    EXPECT_FALSE(frmHighScores->IsLoaded());
+}
+
+TEST_F(GameOver, EqualOrBetterTableScoresDoNotQualify)
+{
+    frmHighScores->Score10 = QStringLiteral("45");
+    frmHighScores->EndWithHighScores = false;
+    playToTheLastPair();
+    finishWith(45);
+    EXPECT_EQ(seams().messageTexts(), QStringList{QStringLiteral("Game Over!")});
+    EXPECT_FALSE(frmHighScores->IsLoaded());
+    EXPECT_FALSE(frmHighScores->EndWithHighScores);
+    EXPECT_FALSE(saveEnabled());
+    EXPECT_FALSE(saveButtonEnabled());
+    EXPECT_EQ(panel(5), QStringLiteral("27"));
+    EXPECT_EQ(panel(7), QStringLiteral("0"));
+}
+
+TEST_F(GameOver, ScoresCompareAsNumbersAndATextThatIsNoNumberQualifies)
+{
+    frmHighScores->Score10 = QStringLiteral("100");
+    playToTheLastPair();
+    bool opened = false;
+    whenModal([&] {
+        opened = frmHighScores->IsLoaded();
+        frmHighScores->Unload();
+    });
+    finishWith(99);
+    EXPECT_TRUE(opened) << "99 beats 100 although \"99\" sorts after \"100\"";
+
+    g.NewGame();
+    frmHighScores->Score10 = QStringLiteral("lots");
+    playToTheLastPair();
+    opened = false;
+    whenModal([&] {
+        opened = frmHighScores->IsLoaded();
+        frmHighScores->Unload();
+    });
+    finishWith(30);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(seams().endCalls, 0) << "the finished game is not lost";
+}
+
+TEST_F(GameWindowTest, MenuShortcutsAndToolbarButtonsReachTheirCommands)
+{
+    (void)QTest::qWaitForWindowActive(g.window());
+    key(Qt::Key_F1);
+    g.Toolbar1->Buttons(7).widget->click();
+    g.mnuIndex->action()->trigger();
+    ASSERT_EQ(seams().helpCalls.size(), 3u);
+    const QByteArray helpFile = (vb::AppPath() + "\\Help\\Quorvane Concentration Help.chm").toLatin1();
+    EXPECT_EQ(seams().helpCalls[0].command, vb::HH_DISPLAY_TOPIC);
+    EXPECT_EQ(seams().helpCalls[0].topic, QByteArray("Welcome....htm"));
+    EXPECT_EQ(seams().helpCalls[0].file, helpFile);
+    EXPECT_TRUE(seams().helpCalls[0].ownerIsNull);
+    EXPECT_EQ(seams().helpCalls[1].command, vb::HH_DISPLAY_TOC);
+    EXPECT_EQ(seams().helpCalls[1].topic, QByteArray("Welcome.htm"));
+    EXPECT_EQ(seams().helpCalls[2].command, vb::HH_DISPLAY_INDEX);
+    EXPECT_EQ(seams().helpCalls[2].number, 0);
+
+    g.mnuQuorvane->action()->trigger();
+    ASSERT_EQ(seams().shellCalls.size(), 1u);
+    EXPECT_EQ(seams().shellCalls[0].file, kMakerWebAddress.toLatin1());
+    EXPECT_EQ(g.StatusBar1->Panels(3).text(), kMakerWebAddress);
+
+    key(Qt::Key_O, Qt::ControlModifier);
+    g.Toolbar1->Buttons(2).widget->click();
+    ASSERT_EQ(seams().fileDialogs.size(), 2u);
+    EXPECT_FALSE(seams().fileDialogs[0].save);
+
+    click(0);  // first card up: Save does nothing
+    key(Qt::Key_S, Qt::ControlModifier);
+    g.Toolbar1->Buttons(3).widget->click();
+    EXPECT_EQ(seams().fileDialogs.size(), 2u);
+    click(1);
+    key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(seams().fileDialogs.size(), 3u);
+    EXPECT_TRUE(seams().fileDialogs[2].save);
+
+    // A key that matches no command runs nothing.
+    vb::ToolbarButton stray;
+    stray.Key = QStringLiteral("newgame");
+    g.Toolbar1_ButtonClick(stray);
+    EXPECT_EQ(g.Tries, 1);
+
+    key(Qt::Key_F2);
+    EXPECT_EQ(g.Tries, 0);
+    EXPECT_FALSE(g.Timer1->Enabled());
+}
+
+TEST_F(GameWindowTest, HighScoresOpenInViewModeFromMenuAndToolbar)
+{
+    (void)QTest::qWaitForWindowActive(g.window());
+    frmHighScores->EndWithHighScores = true;
+    int opened = 0;
+    whenModal([&] {
+        opened += frmHighScores->IsLoaded() && !frmHighScores->EndWithHighScores ? 1 : 0;
+        frmHighScores->Unload();
+    });
+    key(Qt::Key_H, Qt::ControlModifier);
+    frmHighScores->EndWithHighScores = true;
+    whenModal([&] {
+        opened += frmHighScores->IsLoaded() && !frmHighScores->EndWithHighScores ? 1 : 0;
+        frmHighScores->Unload();
+    });
+    g.Toolbar1->Buttons(5).widget->click();
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(GameWindowTest, AboutBoxIsOwnedByTheGameWindow)
+{
+    QWidget* owner = nullptr;
+    whenModal([&] {
+        owner = frmAbout->window() ? frmAbout->window()->parentWidget() : nullptr;
+        frmAbout->Unload();
+    });
+    g.mnuAbout->action()->trigger();
+    EXPECT_EQ(owner, g.window());
+    EXPECT_TRUE(g.IsLoaded());
+}
+
+TEST_F(GameWindowTest, ExitAndTheCloseBoxEndTheProgramWithoutAQuestion)
+{
+    click(0);
+    click(1);  // a resolution is pending
+    (void)QTest::qWaitForWindowActive(g.window());
+    key(Qt::Key_F3);
+    EXPECT_EQ(seams().endCalls, 1);
+    g.window()->close();
+    EXPECT_EQ(seams().endCalls, 2);
+    EXPECT_TRUE(seams().messages.empty());
+}
+
+TEST(HelpFile, ATrailingSeparatorOfTheProgramFolderIsKept)
+{
+    vb::seams::setAppPath([] { return QStringLiteral("C:\\"); });
+    EXPECT_EQ(FrmQuorvaneConcentration::HelpFilePath(), QByteArray("C:\\\\Help\\Quorvane Concentration Help.chm"));
+    vb::seams::setAppPath({});
+}
