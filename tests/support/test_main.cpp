@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     QTemporaryDir storeDir;
     qputenv("QUORVANE_REGISTRY", storeDir.filePath(QStringLiteral("registry.reg")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", storeDir.filePath(QStringLiteral("xdg")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", storeDir.path().toLocal8Bit());
     QApplication app(argc, argv);
     vb::InitPlatform();
     testing_seams::InstallSeams();
