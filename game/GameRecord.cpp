@@ -44,3 +44,22 @@ bool GameRecord::decode(const QByteArray& bytes)
     Matches = get16(bytes, 218);
     return true;
 }
+
+bool GameRecord::isValid() const
+{
+    if (Tries < 0 || Matches < 0 || Matches > 27)
+        return false;
+    for (std::int16_t card : Cards)
+        if (card < 1 || card > 54)
+            return false;
+    return true;
+}
+
+bool ReadSavedGame(const QByteArray& fileBytes, GameRecord* record)
+{
+    GameRecord read;
+    if (!read.decode(fileBytes) || !read.isValid())
+        return false;
+    *record = read;
+    return true;
+}

@@ -19,7 +19,14 @@ struct GameRecord {
     QByteArray encode() const;
     // Reads the first kSize bytes; false when there are fewer.
     bool decode(const QByteArray& bytes);
+    // True when the record is a game this program could have saved: card
+    // numbers 1..54, no negative try count, 0..27 pairs found.
+    bool isValid() const;
 };
+
+// Reads a saved game from the bytes of its file; false for a file that
+// holds no valid record (nothing is changed then).
+bool ReadSavedGame(const QByteArray& fileBytes, GameRecord* record);
 
 // The one record buffer of the program, used by the save and open commands.
 extern GameRecord SavedGame;

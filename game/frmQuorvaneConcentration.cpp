@@ -431,10 +431,7 @@ void FrmQuorvaneConcentration::OpenGame()
 
         // The whole record is checked before anything on the board changes.
         GameRecord record;
-        bool valid = record.decode(bytes) && record.Tries >= 0 && record.Matches >= 0 && record.Matches <= kPairs;
-        for (std::int16_t card : record.Cards)
-            valid = valid && card >= 1 && card <= 54;
-        if (!valid) {
+        if (!ReadSavedGame(bytes, &record)) {
             vb::MsgBox(QStringLiteral("\"%1\" is not a valid saved game.").arg(OpenFileName));
             return;
         }
