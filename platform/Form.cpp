@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "Controls.h"
 #include "Picture.h"
 #include "Platform.h"
 
@@ -162,11 +163,18 @@ void Form::Unload()
         return;
     FormWindow* w = window_;
     window_ = nullptr;
+    // The window goes only later; its timers must not tick meanwhile.
+    for (Timer* timer : w->findChildren<Timer*>())
+        timer->setEnabled(false);
     DestroyControls();
     if (modalLoop_)
         modalLoop_->quit();
+    QWidget* owner = w->parentWidget();
     w->hide();
     w->deleteLater();
+    // Without a window manager nothing hands the keyboard back to the owner.
+    if (owner && owner->isVisible())
+        owner->activateWindow();
 }
 
 void Form::centre()

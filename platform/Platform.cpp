@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -69,7 +71,13 @@ int MsgBox(const QString& prompt, int buttons, const QString& title)
     if (g_msgBox)
         return g_msgBox({prompt, buttons, title});
 
-    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, QApplication::activeWindow());
+    QWidget* owner = QApplication::activeWindow();
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, owner);
+    // Without a window manager nothing hands the keyboard back afterwards.
+    const auto giveBack = qScopeGuard([owner = QPointer<QWidget>(owner)]() {
+        if (owner && owner->isVisible())
+            owner->activateWindow();
+    });
     if ((buttons & 7) == vbYesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
         box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
@@ -275,7 +283,10 @@ std::optional<QString> runFileDialog(const FileDialogCall& call, QWidget* owner)
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(call.flags & 0x2));
     if (!call.fileName.isEmpty())
         dialog.selectFile(call.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (owner && owner->isVisible())
+        owner->activateWindow();
+    if (!chosen)
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
