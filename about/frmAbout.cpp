@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "CardPictures.h"
 #include "Copyright.h"
 #include "Picture.h"
 #include "Platform.h"
@@ -72,7 +73,7 @@ void FrmAbout::CreateControls()
     vb::SetTwips(Image1, 120, 120, 3060, 3555);
     Image1->setStretch(true);
     Image1->setBorder(true);
-    Image1->setPicture(vb::LoadResPicture(QStringLiteral(":/res/logo.jpg")));
+    Image1->setPicture(vb::LoadResPicture(quorvane::pictures::logoResourcePath()));
 
     lblTitle = vb::MakeLabel(c, QStringLiteral("Quorvane"), 3240, 120, 3915, 720, 20.25, true, Qt::AlignHCenter | Qt::AlignTop);
     SetTextColor(lblTitle, black);

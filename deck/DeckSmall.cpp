@@ -1,25 +1,19 @@
 #include "DeckSmall.h"
 
+#include "CardPictures.h"
 #include "Platform.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 
-QString CardPicturePath(int cardNumber)
-{
-    // Overlays and patterned backs are GIFs, every other card a JPEG.
-    const bool gif = cardNumber == 55 || cardNumber == 56 || cardNumber == 57 || cardNumber == 59 || cardNumber > 60;
-    return QStringLiteral(":/cards/card-%1.%2").arg(cardNumber, 2, 10, QChar(u'0')).arg(gif ? "gif" : "jpg");
-}
-
 DeckSmall::DeckSmall(QWidget* parent) : vb::UserControl(parent)
 {
     for (int i = 0; i <= 67; ++i)
-        Face(i).Picture = vb::LoadResPicture(CardPicturePath(i + 1));
+        Face(i).Picture = vb::LoadResPicture(quorvane::pictures::cardResourcePath(i + 1));
     Image1 = new vb::Image(this);
     Image1->setGeometry(0, 0, vb::px(kWidth), vb::px(kHeight));
-    Image1->setPicture(vb::LoadResPicture(QStringLiteral(":/cards/deck-face.bmp")));
+    Image1->setPicture(vb::LoadResPicture(quorvane::pictures::deckFaceResourcePath()));
     Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

@@ -43,6 +43,3 @@ private:
     std::int32_t m_ChangeCard = 0;
     vb::StdPicture m_Picture;
 };
-
-// Resource path of the picture of a card number (1..68).
-QString CardPicturePath(int cardNumber);

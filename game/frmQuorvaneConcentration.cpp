@@ -1,5 +1,6 @@
 #include "frmQuorvaneConcentration.h"
 
+#include "CardPictures.h"
 #include "GameRecord.h"
 #include "HyperJump.h"
 #include "Platform.h"
@@ -52,7 +53,7 @@ void FrmQuorvaneConcentration::CreateControls()
     Toolbar1->setButtonSize(345, 330);
     QList<QPixmap> ImageList1;
     for (int i = 1; i <= 5; ++i)
-        ImageList1 << vb::MaskedPixmap(QStringLiteral(":/res/toolbar-%1.bmp").arg(i), vb::VbColor(0xC0C0C0));
+        ImageList1 << vb::MaskedPixmap(quorvane::pictures::toolbarResourcePath(i), vb::VbColor(0xC0C0C0));
     Toolbar1->addButton(QStringLiteral("NewGame"), QStringLiteral("New Game"), ImageList1[0]);
     Toolbar1->addButton(QStringLiteral("OpenGame"), QStringLiteral("Open Game"), ImageList1[1]);
     Toolbar1->addButton(QStringLiteral("SaveGame"), QStringLiteral("Save Game"), ImageList1[2]);
@@ -94,7 +95,7 @@ void FrmQuorvaneConcentration::CreateControls()
     // and no card number, and sits right of the designed client area.
     Deck1 = new DeckSmall(parent);
     vb::PropertyBag storedDeck;
-    storedDeck.WriteProperty(QStringLiteral("Picture"), QVariant::fromValue(vb::LoadResPicture(CardPicturePath(55))),
+    storedDeck.WriteProperty(QStringLiteral("Picture"), QVariant::fromValue(vb::LoadResPicture(quorvane::pictures::cardResourcePath(55))),
                              QVariant::fromValue(vb::StdPicture()));
     Deck1->LoadFrom(storedDeck);
     vb::SetTwips(Deck1, 10200, 3600, DeckSmall::kWidth, DeckSmall::kHeight);

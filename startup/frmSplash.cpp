@@ -1,5 +1,6 @@
 #include "frmSplash.h"
 
+#include "CardPictures.h"
 #include "Copyright.h"
 #include "Picture.h"
 #include "StartupLoad.h"
@@ -59,7 +60,7 @@ void FrmSplash::CreateControls()
     vb::SetTwips(imgLogo, 120, 240, 3135, 3615);
     imgLogo->setStretch(true);
     imgLogo->setBorder(true);
-    imgLogo->setPicture(vb::LoadResPicture(QStringLiteral(":/res/logo.jpg")));
+    imgLogo->setPicture(vb::LoadResPicture(quorvane::pictures::logoResourcePath()));
 
     Label1 = SplashLabel(Frame1, QStringLiteral("Quorvane"), 3345, 600, 3825, 675, 24, true);
     lblProductName = SplashLabel(Frame1, QStringLiteral("Concentration"), 3345, 1560, 3825, 765, 27.75, true);

@@ -1,6 +1,7 @@
 // A shown game window, driven as a player drives it.
 #pragma once
 
+#include "CardPictures.h"
 #include "DeckSmall.h"
 #include "Platform.h"
 #include "TestSeams.h"
@@ -49,7 +50,7 @@ protected:
         return -1;
     }
 
-    vb::StdPicture face(int cardNumber) const { return vb::LoadResPicture(CardPicturePath(cardNumber)); }
+    vb::StdPicture face(int cardNumber) const { return vb::LoadResPicture(quorvane::pictures::cardResourcePath(cardNumber)); }
     vb::StdPicture back() const { return face(60); }
 
     QString panel(int i) { return g.StatusBar1->Panels(i).text(); }

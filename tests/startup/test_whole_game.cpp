@@ -1,6 +1,7 @@
 // A whole run as a player makes it: the splash hands over, every pair is
 // found with real clicks and real timer ticks, and the name typed at game
 // over is saved in the store.
+#include "CardPictures.h"
 #include "ProgramStart.h"
 #include "QuorvaneConcentrationModule.h"
 #include "Registry.h"
@@ -55,7 +56,7 @@ TEST(WholeGame, FromTheSplashToTheSavedName)
     clickCell(g, cellOf(g, 1));
     clickCell(g, cellOf(g, 2));
     QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(g.ClickCount), 0, 1000);
-    EXPECT_EQ(g.imgCard(cellOf(g, 1)).Picture(), vb::LoadResPicture(CardPicturePath(60)));
+    EXPECT_EQ(g.imgCard(cellOf(g, 1)).Picture(), vb::LoadResPicture(quorvane::pictures::cardResourcePath(60)));
 
     bool sawNewEntry = false;
     QTimer watcher;  // acts once the high-score window is on the screen
