@@ -207,3 +207,47 @@ TEST(HelpFile, ATrailingSeparatorOfTheProgramFolderIsKept)
     EXPECT_EQ(FrmQuorvaneConcentration::HelpFilePath(), QByteArray("C:\\\\Help\\Quorvane Concentration Help.chm"));
     vb::seams::setAppPath({});
 }
+
+TEST_F(GameOver, ATickDueWhileAWindowIsOpenWaitsUntilItCloses)
+{
+    // A pending turn while the About box is open: nothing is resolved
+    // behind it; the turn is settled once the box has closed.
+    const int a = cellOf(8);
+    const int b = cellOf(34);
+    click(a);
+    click(b);
+    bool resolvedInside = true;
+    whenModal([&] {
+        QTest::qWait(900);
+        resolvedInside = !g.imgCard(a).isVisible();
+        frmAbout->Unload();
+    });
+    g.mnuAbout->action()->trigger();
+    EXPECT_FALSE(resolvedInside);
+    QTRY_VERIFY_WITH_TIMEOUT(!g.imgCard(a).isVisible(), 1000);
+
+    // The last pair pending while the table is open in view mode: the
+    // new-entry visit comes only after the view has closed.
+    frmHighScores->Score10 = QStringLiteral("99999");
+    for (int v = 1; v <= 26; ++v)
+        if (v != 8)
+            playPair(v);
+    click(cellOf(53));
+    click(cellOf(54));
+    std::vector<bool> modes;
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (frmHighScores->IsLoaded() && frmHighScores->window()->isVisible()) {
+            modes.push_back(frmHighScores->EndWithHighScores);
+            if (!frmHighScores->EndWithHighScores)
+                QTest::qWait(900);
+            frmHighScores->Unload();
+        }
+    });
+    watcher.start();
+    g.mnuHighScores->action()->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(modes.size()), 2, 3000);
+    EXPECT_EQ(modes, (std::vector<bool>{false, true}));
+    EXPECT_EQ(g.Matches, 27);
+}
