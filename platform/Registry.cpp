@@ -296,10 +296,15 @@ bool moveAsideLocked(const QByteArray& path, const Loaded& loaded)
     return true;
 }
 
+// The registry with the changes of an open transaction, or null.
+const RegistryDocument* pendingDocument();
+
 // The registry as the file holds it now, for reading. An unreadable file is
 // moved aside first (once), and reads as empty.
 std::shared_ptr<const RegistryDocument> readStore()
 {
+    if (const RegistryDocument* pending = pendingDocument())
+        return std::make_shared<const RegistryDocument>(*pending);
     const QByteArray path = QFile::encodeName(RegistryStorePath());
     Loaded loaded = loadFile(path);
     if (loaded.state == State::Unreadable) {
@@ -365,54 +370,109 @@ long replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode)
     return ERROR_SUCCESS;
 }
 
-// One change of the registry: under the lock, the file is read afresh (a
-// second copy of the game may have written since), changed and replaced.
-// change() returns false when it found nothing to change; the file is then
-// left as it is.
-long modifyStore(const std::function<bool(RegistryDocument&)>& change)
+// The store opened for changing: its lock held and its file read afresh (a
+// second copy of the game may have written since).
+struct OpenStore {
+    QByteArray target;
+    std::unique_ptr<StoreLock> lock;
+    RegistryDocument doc;
+    mode_t mode = 0644;
+    long error = ERROR_SUCCESS;
+    bool changed = false;
+};
+
+OpenStore openForChange()
 {
-    const QByteArray target = writeTarget(QFile::encodeName(RegistryStorePath()));
-    if (target.isEmpty())
-        return ERROR_CANTWRITE;
-    const QString folder = QFileInfo(QFile::decodeName(target)).absolutePath();
-    if (!QDir().mkpath(folder))
-        return ERROR_ACCESS_DENIED;
-
-    StoreLock lock(target);
-    if (lock.error() != ERROR_SUCCESS)
-        return lock.error();
-
-    Loaded loaded = loadFile(target);
-    if (loaded.state == State::NotAFile)
-        return ERROR_ACCESS_DENIED;
-    if (loaded.state == State::Unreadable) {
-        if (!moveAsideLocked(target, loaded))
-            return ERROR_BADDB;  // writing now would destroy the file we could not keep
-        loaded = loadFile(target);
-        if (loaded.state == State::NotAFile || loaded.state == State::Unreadable)
-            return ERROR_BADDB;
+    OpenStore store;
+    store.target = writeTarget(QFile::encodeName(RegistryStorePath()));
+    if (store.target.isEmpty()) {
+        store.error = ERROR_CANTWRITE;
+        return store;
+    }
+    const QString folder = QFileInfo(QFile::decodeName(store.target)).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        store.error = ERROR_ACCESS_DENIED;
+        return store;
     }
 
-    RegistryDocument doc = *loaded.doc;
-    if (!change(doc))
+    store.lock = std::make_unique<StoreLock>(store.target);
+    if (store.lock->error() != ERROR_SUCCESS) {
+        store.error = store.lock->error();
+        return store;
+    }
+
+    Loaded loaded = loadFile(store.target);
+    if (loaded.state == State::NotAFile) {
+        store.error = ERROR_ACCESS_DENIED;
+        return store;
+    }
+    if (loaded.state == State::Unreadable) {
+        if (!moveAsideLocked(store.target, loaded)) {
+            store.error = ERROR_BADDB;  // writing now would destroy the file we could not keep
+            return store;
+        }
+        loaded = loadFile(store.target);
+        if (loaded.state == State::NotAFile || loaded.state == State::Unreadable) {
+            store.error = ERROR_BADDB;
+            return store;
+        }
+    }
+    store.doc = *loaded.doc;
+    store.mode = loaded.state == State::Ok ? loaded.mode : 0644;
+    return store;
+}
+
+// Puts the changed registry in place and remembers it as the file now read.
+long finishChange(OpenStore& store)
+{
+    if (store.error != ERROR_SUCCESS)
+        return store.error;
+    if (!store.changed)
         return ERROR_SUCCESS;
-    const QByteArray bytes = doc.serialize();
+    const QByteArray bytes = store.doc.serialize();
     if (bytes.size() > kMaxStoreSize)
         return ERROR_CANTWRITE;
-    const long rc = replaceFile(target, bytes, loaded.state == State::Ok ? loaded.mode : 0644);
+    const long rc = replaceFile(store.target, bytes, store.mode);
     if (rc != ERROR_SUCCESS)
         return rc;
 
     struct stat st {};
-    if (::stat(target.constData(), &st) == 0) {
+    if (::stat(store.target.constData(), &st) == 0) {
         Loaded now;
         now.state = State::Ok;
         now.id = FileId::of(st);
         now.mode = st.st_mode & 07777;
-        now.doc = std::make_shared<const RegistryDocument>(std::move(doc));
+        now.doc = std::make_shared<const RegistryDocument>(store.doc);
         gCache = Cache{now.id, now, false};
     }
     return ERROR_SUCCESS;
+}
+
+// The changes of an open transaction, kept until it commits.
+std::optional<OpenStore> gTransaction;
+int gTransactionDepth = 0;
+
+const RegistryDocument* pendingDocument()
+{
+    return gTransaction && gTransaction->error == ERROR_SUCCESS ? &gTransaction->doc : nullptr;
+}
+
+// One change of the registry. change() returns false when it found nothing
+// to change; the file is then left as it is. Inside a transaction the change
+// waits for the commit.
+long modifyStore(const std::function<bool(RegistryDocument&)>& change)
+{
+    if (gTransaction) {
+        if (gTransaction->error != ERROR_SUCCESS)
+            return gTransaction->error;
+        gTransaction->changed = change(gTransaction->doc) || gTransaction->changed;
+        return ERROR_SUCCESS;
+    }
+    OpenStore store = openForChange();
+    if (store.error != ERROR_SUCCESS)
+        return store.error;
+    store.changed = change(store.doc);
+    return finishChange(store);
 }
 
 // ------------------------------------------------------------- the handles
@@ -562,6 +622,31 @@ long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(cbData));
     // A key removed from the file since it was opened comes back with the value.
     return modifyStore([&](RegistryDocument& doc) { return doc.setValue(path, name, type, bytes); });
+}
+
+RegistryTransaction::RegistryTransaction()
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    if (gTransactionDepth++ == 0)
+        gTransaction = openForChange();
+}
+
+RegistryTransaction::~RegistryTransaction()
+{
+    Commit();
+}
+
+long RegistryTransaction::Commit()
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    if (done_)
+        return result_;
+    done_ = true;
+    if (--gTransactionDepth > 0)
+        return result_ = ERROR_SUCCESS;  // the outermost one writes
+    result_ = finishChange(*gTransaction);
+    gTransaction.reset();  // releases the lock
+    return result_;
 }
 
 long RegCloseKey(HKEY key)

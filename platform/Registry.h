@@ -57,4 +57,23 @@ long RegCloseKey(HKEY key);
 // ~/.local/share when XDG_DATA_HOME is unset.
 QString RegistryStorePath();
 
+// Changes made while one of these is open are stored together: the store's
+// lock is held from the start, reads see the changes, and Commit (or the
+// end of the scope) writes them in one replace of the file, so a crash or a
+// second copy of the game sees all of them or none. A write that cannot be
+// done fails at once with the store's error; Commit reports a failure to
+// put the file in place.
+class RegistryTransaction {
+public:
+    RegistryTransaction();
+    ~RegistryTransaction();
+    RegistryTransaction(const RegistryTransaction&) = delete;
+    RegistryTransaction& operator=(const RegistryTransaction&) = delete;
+    long Commit();
+
+private:
+    bool done_ = false;
+    long result_ = ERROR_SUCCESS;
+};
+
 }  // namespace vb

@@ -1,8 +1,11 @@
 #include "frmHighScores.h"
 
+#include "Registry.h"
+
 #include "HyperJump.h"
 #include "Platform.h"
 #include "QuorvaneConcentrationModule.h"
+#include "Registry.h"
 #include "frmAbout.h"
 #include "frmQuorvaneConcentration.h"
 
@@ -304,14 +307,17 @@ void FrmHighScores::btnSave_Click()
     fgHighScores->setCol(1);
     fgHighScores->setText(Players(NewScorePos));
 
+    // The twenty values reach the file together: a crash or a second copy
+    // of the game never sees names moved without their scores.
     ResetRegistryWriteFailure();
+    vb::RegistryTransaction together;
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
                            QVariant(Players(k)));
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
                            QVariant(Scores(k)));
-    const bool failed = LastRegistryWriteFailed();
+    const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
 
     for (int k = 1; k <= 10; ++k) {
         Player(k) = Players(k);
@@ -339,13 +345,14 @@ void FrmHighScores::btnClear_Click()
         return;
 
     ResetRegistryWriteFailure();
+    vb::RegistryTransaction together;
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
                            QVariant(kDefaultPlayer));
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
                            QVariant(kDefaultScoreNumber));
-    const bool failed = LastRegistryWriteFailed();
+    const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
 
     for (int k = 1; k <= 10; ++k)
         Player(k) = kDefaultPlayer;

@@ -1,6 +1,7 @@
 #include "StartupLoad.h"
 
 #include "QuorvaneConcentrationModule.h"
+#include "Registry.h"
 #include "Runtime.h"
 #include "frmHighScores.h"
 
@@ -26,6 +27,9 @@ void LoadValue(const QString& valueName, const QVariant& defaultValue)
 
 void LoadHighScoreTable()
 {
+    // Defaults written on a first start reach the file in one go, so the
+    // splash is not held up by twenty separate syncs to disk.
+    vb::RegistryTransaction together;
     // The name default is text and the score default a number, so that the
     // registry keeps a string for the one and a 32-bit number for the other.
     for (int i = 1; i <= 10; ++i)

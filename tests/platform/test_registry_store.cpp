@@ -586,6 +586,33 @@ TEST_F(RegistryStoreTest, AWriteThatFailsHalfWayIsReportedAndLeavesNoTrace)
     EXPECT_TRUE(entries(QStringLiteral("*.tmp-*")).isEmpty());
 }
 
+TEST_F(RegistryStoreTest, ATransactionStoresItsChangesTogether)
+{
+    ASSERT_EQ(set(kKey, "Kept", REG_DWORD, bytesOf("\1\0\0\0", 4)), ERROR_SUCCESS);
+    const QByteArray before = fileBytes();
+    {
+        RegistryTransaction together;
+        ASSERT_EQ(set(kKey, "First", REG_SZ, QByteArray("one\0", 4)), ERROR_SUCCESS);
+        ASSERT_EQ(set(kKey, "Second", REG_SZ, QByteArray("two\0", 4)), ERROR_SUCCESS);
+        EXPECT_EQ(fileBytes(), before) << "nothing reaches the file before the commit";
+        EXPECT_TRUE(get(kKey, "First")) << "reads see the pending changes";
+
+        EXPECT_EQ(together.Commit(), ERROR_SUCCESS);
+    }
+    reloadFromDisk();
+    EXPECT_TRUE(get(kKey, "First"));
+    EXPECT_TRUE(get(kKey, "Second"));
+    EXPECT_TRUE(get(kKey, "Kept"));
+}
+
+TEST_F(RegistryStoreTest, ATransactionOnAStoreThatCannotBeWrittenFailsEveryWrite)
+{
+    ASSERT_TRUE(QDir().mkpath(path_));  // the store path is a folder
+    RegistryTransaction together;
+    EXPECT_NE(set(kKey, "First", REG_SZ, QByteArray("one\0", 4)), ERROR_SUCCESS);
+    EXPECT_NE(together.Commit(), ERROR_SUCCESS);
+}
+
 TEST_F(RegistryStoreTest, TwoCopiesWritingAtOnceLoseNoValue)
 {
     ASSERT_EQ(set(kKey, "Start", REG_DWORD, bytesOf("\0\0\0\0", 4)), ERROR_SUCCESS);
