@@ -49,9 +49,14 @@ bool GameRecord::isValid() const
 {
     if (Tries < 0 || Matches < 0 || Matches > 27)
         return false;
-    for (std::int16_t card : Cards)
-        if (card < 1 || card > 54)
+    // Every card exactly once: a board with a card twice has a pair that can
+    // never be found, and the game could not end.
+    std::array<bool, 55> seen{};
+    for (std::int16_t card : Cards) {
+        if (card < 1 || card > 54 || seen[static_cast<std::size_t>(card)])
             return false;
+        seen[static_cast<std::size_t>(card)] = true;
+    }
     return true;
 }
 

@@ -20,7 +20,8 @@ struct GameRecord {
     // Reads the first kSize bytes; false when there are fewer.
     bool decode(const QByteArray& bytes);
     // True when the record is a game this program could have saved: card
-    // numbers 1..54, no negative try count, 0..27 pairs found.
+    // numbers 1..54 each exactly once, no negative try count, 0..27 pairs
+    // found.
     bool isValid() const;
 };
 

@@ -1,5 +1,6 @@
 #include "RegistryStore.h"
 
+#include <QHash>
 #include <QStringDecoder>
 
 namespace vb {
@@ -331,6 +332,7 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         return fail(QStringLiteral("no REGEDIT4 header"), i + 1);
     ++i;
 
+    QHash<QString, std::size_t> stored;  // value positions by key and folded name
     QString keyPath;       // the current section, empty before the first
     bool skipping = false;  // inside a "[-..]" section, which deletes a key
     for (; i < lines.size(); ++i) {
@@ -419,8 +421,24 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         } else {
             return fail(QStringLiteral("unknown kind of value"), lineNumber);
         }
-        if (!skipping)
+        if (skipping)
+            continue;
+        // Found by an index rather than by setValue's search, so that a file
+        // of many values in one key loads in linear time, not quadratic.
+        const QString id = sortKey(keyPath) + QChar(0) + name.toCaseFolded();
+        const auto known = stored.constFind(id);
+        RegistryKey* key = doc.find(keyPath);
+        if (known != stored.constEnd() && key) {
+            RegistryValue& v = key->values[*known];
+            v.type = type;
+            v.data = data;
+        } else if (key) {
+            key->values.push_back(RegistryValue{name, type, data});
+            stored.insert(id, key->values.size() - 1);
+        } else {
             doc.setValue(keyPath, name, type, data);
+            stored.insert(id, doc.find(keyPath)->values.size() - 1);
+        }
     }
     return doc;
 }

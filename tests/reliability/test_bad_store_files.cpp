@@ -1,0 +1,217 @@
+// Store files that the environment may leave behind, met where the player
+// meets them: at the start-up load of the high-score table and at the
+// high-score window's Save. None may crash or hang the game, and a file the
+// game cannot use is kept, never overwritten.
+#include "QuorvaneConcentrationModule.h"
+#include "RegistryStore.h"
+#include "StartupLoad.h"
+#include "TestSeams.h"
+#include "frmHighScores.h"
+#include "frmQuorvaneConcentration.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using testing_seams::seams;
+
+namespace {
+
+const QString kNotSaved = QStringLiteral("The high scores could not be saved.");
+
+QByteArray goodStore()
+{
+    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n";
+    for (int i = 1; i <= 10; ++i)
+        text += "\"Player" + QByteArray::number(i) + "\"=\"Keeper " + QByteArray::number(i) + "\"\n";
+    for (int i = 1; i <= 10; ++i)
+        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
+    return text;
+}
+
+struct BadFile {
+    const char* what;
+    std::function<void(const QString& path)> make;
+    bool writable;  // whether a Save can put a new file in its place
+};
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+std::vector<BadFile> badFiles()
+{
+    return {
+        {"empty", [](const QString& p) { write(p, QByteArray()); }, true},
+        {"cut in the middle of a text", [](const QString& p) { write(p, goodStore().left(goodStore().indexOf("Keeper 4") + 3)); }, true},
+        {"binary garbage",
+         [](const QString& p) {
+             QByteArray b;
+             for (int i = 0; i < 4096; ++i)
+                 b += static_cast<char>((i * 7919) % 251);
+             write(p, b);
+         },
+         true},
+        {"over 10 MiB",
+         [](const QString& p) {
+             write(p, goodStore());
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(f.resize(10 * 1024 * 1024 + 1));
+         },
+         true},
+        {"a link to a folder",
+         [](const QString& p) {
+             const QString folder = p + QStringLiteral(".d");
+             ASSERT_TRUE(QDir().mkpath(folder));
+             ASSERT_TRUE(QFile::link(folder, p));
+         },
+         false},
+    };
+}
+
+class BadStoreFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        previous_ = qgetenv("QUORVANE_REGISTRY");
+    }
+    void TearDown() override
+    {
+        if (frmHighScores->IsLoaded())
+            frmHighScores->Unload();
+        qputenv("QUORVANE_REGISTRY", previous_);
+    }
+
+    QString useStore(const char* name)
+    {
+        const QString path = dir_.filePath(QString::fromLatin1(name).replace(u' ', u'-') + QStringLiteral("/registry.reg"));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        qputenv("QUORVANE_REGISTRY", QFile::encodeName(path));
+        return path;
+    }
+
+    // What the folder holds besides the store itself.
+    static QStringList keptAside(const QString& path)
+    {
+        return QDir(QFileInfo(path).absolutePath()).entryList({QStringLiteral("registry.reg.corrupt-*")}, QDir::Files);
+    }
+
+    // A finished game's new entry, named and saved through the window.
+    static void saveNewEntry(const QString& name, int tries)
+    {
+        frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(tries);
+        frmHighScores->EndWithHighScores = true;
+        frmHighScores->Load();
+        frmHighScores->txtPlayer->setText(name);
+        frmHighScores->btnSave->click();
+        frmHighScores->Unload();
+    }
+
+    QTemporaryDir dir_;
+    QByteArray previous_;
+};
+
+}  // namespace
+
+TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
+{
+    for (const BadFile& bad : badFiles()) {
+        SCOPED_TRACE(bad.what);
+        const QString path = useStore(bad.what);
+        bad.make(path);
+        const QByteArray before = QFileInfo(path).isFile() ? [&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }() : QByteArray();
+
+        testing::internal::CaptureStderr();
+        QElapsedTimer timer;
+        timer.start();
+        LoadHighScoreTable();
+        const qint64 loadMs = timer.elapsed();
+        testing::internal::GetCapturedStderr();
+        EXPECT_LT(loadMs, 2000) << "the start-up load must not hang";
+        for (int r = 1; r <= 10; ++r) {
+            EXPECT_EQ(frmHighScores->Player(r), QStringLiteral("Anonymous")) << r;
+            EXPECT_EQ(frmHighScores->Score(r), QStringLiteral("99999")) << r;
+        }
+
+        seams().messages.clear();
+        saveNewEntry(QStringLiteral("Newcomer"), 42);
+        if (bad.writable) {
+            EXPECT_TRUE(seams().messages.empty());
+            EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player1")).toString(),
+                      QStringLiteral("Newcomer"));
+            // The file the game could not read is still there to be looked at.
+            const QStringList aside = keptAside(path);
+            if (!before.isEmpty()) {
+                ASSERT_EQ(aside.size(), 1);
+                QFile kept(QFileInfo(path).absolutePath() + u'/' + aside[0]);
+                ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+                EXPECT_EQ(kept.readAll(), before);
+            }
+        } else {
+            ASSERT_EQ(seams().messages.size(), 1u);
+            EXPECT_EQ(seams().messages[0].prompt, kNotSaved);
+            EXPECT_TRUE(QFileInfo(path).isSymLink());
+            EXPECT_TRUE(QDir(path + QStringLiteral(".d")).isEmpty());
+        }
+        EXPECT_EQ(frmHighScores->Player(1), QStringLiteral("Newcomer")) << "the table on screen changes all the same";
+    }
+}
+
+TEST_F(BadStoreFiles, ALargeStoreJustUnderTheLimitLoadsInReasonableTime)
+{
+    // A hand-made or runaway file of many values in one key, just below the
+    // size the store refuses outright, must not stall the start.
+    const QString path = useStore("large");
+    QByteArray text = goodStore();
+    text.reserve(10 * 1024 * 1024);
+    int i = 0;
+    while (text.size() < 10 * 1024 * 1024 - 64)
+        text += "\"Filler" + QByteArray::number(i++) + "\"=dword:00000001\n";
+    write(path, text);
+
+    QElapsedTimer timer;
+    timer.start();
+    LoadHighScoreTable();
+    EXPECT_LT(timer.elapsed(), 15000) << "a search per line made this take minutes";
+    EXPECT_EQ(frmHighScores->Player(3), QStringLiteral("Keeper 3"));
+    EXPECT_EQ(frmHighScores->Score(3), QStringLiteral("30"));
+}
+
+TEST_F(BadStoreFiles, AStoreFolderThatCannotBeMadeGivesTheMessage)
+{
+    // A missing folder is made; one whose place holds a file cannot be.
+    const QString blocked = dir_.filePath(QStringLiteral("blocked"));
+    write(blocked, "a file where the folder should be");
+    qputenv("QUORVANE_REGISTRY", QFile::encodeName(blocked + QStringLiteral("/sub/registry.reg")));
+    LoadHighScoreTable();
+    seams().messages.clear();
+    saveNewEntry(QStringLiteral("Ann"), 30);
+    ASSERT_EQ(seams().messages.size(), 1u);
+    EXPECT_EQ(seams().messages[0].prompt, kNotSaved);
+    EXPECT_EQ(frmHighScores->Player(1), QStringLiteral("Ann"));
+
+    const QString fresh = dir_.filePath(QStringLiteral("fresh/deeper/registry.reg"));
+    qputenv("QUORVANE_REGISTRY", QFile::encodeName(fresh));
+    seams().messages.clear();
+    saveNewEntry(QStringLiteral("Bob"), 20);
+    EXPECT_TRUE(seams().messages.empty());
+    EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player1")).toString(),
+              QStringLiteral("Bob"));
+    EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player2")).toString(),
+              QStringLiteral("Ann"));
+}
