@@ -1,9 +1,12 @@
 #include "ProgramStart.h"
 
+#include "CardPictures.h"
+#include "Picture.h"
 #include "Platform.h"
 #include "frmSplash.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstring>
@@ -41,6 +44,16 @@ void StartProgram()
             vb::Boundary([]() {
                 if (!AnyWindowShown())
                     vb::End(0);
+            });
+        });
+        // Decoding the 68 card pictures is most of the game window's load;
+        // done while the splash idles (after its first paint), the hand-over
+        // only builds the board. Dropped with the splash if it closes early.
+        QTimer::singleShot(300, splash, []() {
+            vb::Boundary([]() {
+                for (int card = 1; card <= 68; ++card)
+                    vb::LoadResPicture(quorvane::pictures::cardResourcePath(card));
+                vb::LoadResPicture(quorvane::pictures::deckFaceResourcePath());
             });
         });
     });
