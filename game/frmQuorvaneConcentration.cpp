@@ -389,7 +389,7 @@ void FrmQuorvaneConcentration::SaveGame()
         }
         for (int i = 0; i <= 53; ++i) {
             SavedGame.Cards[static_cast<std::size_t>(i)] = Cards(i);
-            SavedGame.CardVisible[static_cast<std::size_t>(i)] = imgCard(i).isVisible() ? -1 : 0;
+            SavedGame.CardVisible[static_cast<std::size_t>(i)] = imgCard(i).isHidden() ? 0 : -1;  // the cell's own flag, not the window's
         }
         SavedGame.Tries = Tries;
         SavedGame.Matches = Matches;

@@ -80,9 +80,14 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    // A key press that types a character; Delete and Alt+key type none on
+    // the desktop the game was designed for, and a character beyond the
+    // code page arrives as "?".
     const QString text = event->text();
-    if (form_->keyPreview() && text.size() == 1 && text[0].unicode() < 256 && text[0].unicode() != 0) {
-        form_->keyPressed(text[0].unicode());
+    const bool typesCharacter = !text.isEmpty() && text[0].unicode() != 0 && text[0].unicode() != 127
+                                && key != Qt::Key_Delete && !(event->modifiers() & Qt::AltModifier);
+    if (form_->keyPreview() && typesCharacter) {
+        form_->keyPressed(text[0].unicode() < 256 ? text[0].unicode() : '?');
         return;
     }
     QMainWindow::keyPressEvent(event);

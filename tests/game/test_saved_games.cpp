@@ -297,3 +297,16 @@ TEST_F(SavedGames, EachDialogHasItsOwnFilterFlagsAndRemembersItsOwnName)
     EXPECT_EQ(seams().fileDialogs[2].fileName, path(QStringLiteral("first.zdk")));
     EXPECT_EQ(seams().fileDialogs[3].fileName, path(QStringLiteral("first.zdk")));
 }
+
+TEST_F(SavedGames, AGameSavedWhileTheWindowIsHiddenKeepsItsCells)
+{
+    playPair(11);
+    g.window()->hide();  // minimised or covered: the cells keep their own state
+    save(path(QStringLiteral("hidden.zdk")));
+    const QByteArray bytes = readAll(path(QStringLiteral("hidden.zdk")));
+    ASSERT_EQ(bytes.size(), 220);
+    int onBoard = 0;
+    for (int i = 0; i < 54; ++i)
+        onBoard += word(bytes, 108 + 2 * i) == -1;
+    EXPECT_EQ(onBoard, 52);
+}

@@ -131,7 +131,7 @@ int writeGames()
         GameRecord r;
         for (int c = 0; c <= 53; ++c) {
             r.Cards[static_cast<std::size_t>(c)] = g.Cards(c);
-            r.CardVisible[static_cast<std::size_t>(c)] = g.imgCard(c).isVisible() ? -1 : 0;
+            r.CardVisible[static_cast<std::size_t>(c)] = g.imgCard(c).isHidden() ? 0 : -1;
         }
         r.Tries = g.Tries;
         r.Matches = g.Matches;

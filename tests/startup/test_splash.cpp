@@ -6,6 +6,7 @@
 #include "frmSplash.h"
 
 #include <QMap>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTest>
 
@@ -40,8 +41,9 @@ TEST(Splash, CopyrightCaptionSpansFromTheFirstYearToAnyOther)
 TEST(Splash, CharacterKeysCloseItAndOthersDoNot)
 {
     frmSplash->Show();
-    for (Qt::Key key : {Qt::Key_Left, Qt::Key_F1, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_F1, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Delete})
         QTest::keyClick(frmSplash->window(), key);
+    QTest::keyClick(frmSplash->window(), Qt::Key_A, Qt::AltModifier);  // a menu key, no character
     ASSERT_TRUE(frmSplash->IsLoaded());
 
     for (Qt::Key key : {Qt::Key_A, Qt::Key_7, Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Backspace}) {
@@ -55,6 +57,12 @@ TEST(Splash, CharacterKeysCloseItAndOthersDoNot)
         EXPECT_FALSE(timer->isRunning());
         FlushDeletes();
     }
+    // A letter beyond Latin-1 is a character too.
+    frmSplash->Show();
+    QKeyEvent cyrillic(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u0436"));
+    QApplication::sendEvent(frmSplash->window(), &cyrillic);
+    EXPECT_FALSE(frmSplash->IsLoaded());
+    FlushDeletes();
     EXPECT_FALSE(frmQuorvaneConcentration->IsLoaded());
 }
 
