@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "CardPictures.h"
+#include "CodePage.h"
 #include "Copyright.h"
 #include "Picture.h"
 #include "Platform.h"
@@ -167,8 +168,8 @@ bool FrmAbout::GetKeyValue(std::uint32_t KeyRoot, const QString& KeyName, const 
     vb::HKEY hKey = 0;
     KeyCloser closer(hKey);
 
-    const QByteArray keyName = KeyName.toLatin1();
-    const QByteArray valueName = SubKeyRef.toLatin1();
+    const QByteArray keyName = vb::ToAnsi(KeyName);
+    const QByteArray valueName = vb::ToAnsi(SubKeyRef);
     if (vb::RegOpenKeyExA(KeyRoot, keyName.constData(), 0, kKeyAccess, &hKey) != vb::ERROR_SUCCESS) {
         KeyVal.clear();
         return false;
@@ -194,7 +195,7 @@ bool FrmAbout::GetKeyValue(std::uint32_t KeyRoot, const QString& KeyName, const 
 
     switch (type) {
     case vb::REG_SZ:
-        KeyVal = QString::fromLatin1(text);
+        KeyVal = vb::FromAnsi(text);
         break;
     case vb::REG_DWORD: {
         // Little-endian; the buffer's NULs stand in for a dropped high byte.

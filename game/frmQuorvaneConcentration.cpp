@@ -1,6 +1,7 @@
 #include "frmQuorvaneConcentration.h"
 
 #include "CardPictures.h"
+#include "CodePage.h"
 #include "GameRecord.h"
 #include "HyperJump.h"
 #include "Platform.h"
@@ -195,7 +196,7 @@ std::int16_t FrmQuorvaneConcentration::PairValue(std::int16_t cardNumber)
 
 QByteArray FrmQuorvaneConcentration::HelpFilePath()
 {
-    return (vb::AppPath() + QStringLiteral("\\Help\\Quorvane Concentration Help.chm")).toLatin1();
+    return vb::ToAnsi(vb::AppPath() + QStringLiteral("\\Help\\Quorvane Concentration Help.chm"));
 }
 
 // ---- the deal --------------------------------------------------------------
@@ -383,8 +384,10 @@ void FrmQuorvaneConcentration::SaveGame()
         // An existing file keeps whatever lies beyond the record.
         QFile file(SaveFileName);
         FileNum = 1;
-        if (!file.open(QIODevice::ReadWrite)) {
-            vb::MsgBox(QStringLiteral("The game could not be saved to \"%1\": %2.").arg(SaveFileName, describe(file)));
+        QString why;
+        bool notRegular = false;
+        if (!vb::OpenRecordFile(file, true, &why, &notRegular)) {
+            vb::MsgBox(QStringLiteral("The game could not be saved to \"%1\": %2.").arg(SaveFileName, why));
             return;
         }
         for (int i = 0; i <= 53; ++i) {
@@ -417,8 +420,13 @@ void FrmQuorvaneConcentration::OpenGame()
 
         QFile file(OpenFileName);
         FileNum = 1;
-        if (!file.open(QIODevice::ReadOnly)) {
-            vb::MsgBox(QStringLiteral("The game \"%1\" could not be opened: %2.").arg(OpenFileName, describe(file)));
+        QString why;
+        bool notRegular = false;
+        if (!vb::OpenRecordFile(file, false, &why, &notRegular)) {
+            if (notRegular)  // a pipe, a device or a folder holds no game
+                vb::MsgBox(QStringLiteral("\"%1\" is not a valid saved game.").arg(OpenFileName));
+            else
+                vb::MsgBox(QStringLiteral("The game \"%1\" could not be opened: %2.").arg(OpenFileName, why));
             return;
         }
         const QByteArray bytes = file.read(GameRecord::kSize);

@@ -1,11 +1,13 @@
 #include "Platform.h"
 
+#include "CodePage.h"
 #include "Runtime.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -17,10 +19,15 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vb {
 
@@ -199,7 +206,7 @@ long HtmlHelpA(QWidget* owner, const QByteArray& file, std::uint32_t command, co
     if (g_htmlHelp)
         return g_htmlHelp(call);
 
-    const QString path = nativePath(QString::fromLatin1(file));
+    const QString path = nativePath(FromAnsi(file));
     if (!QFileInfo(path).isFile())
         return 0;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? 1 : 0;
@@ -220,7 +227,7 @@ long ShellExecuteA(QWidget* owner, const char* operation, const char* file, cons
 
     // The address goes to the desktop's opener as one argument; no shell
     // ever reads it as a command line.
-    const QString target = QString::fromLatin1(call.file);
+    const QString target = FromAnsi(call.file);
     if (target.isEmpty())
         return 2;
     const bool ok = QProcess::startDetached(QStringLiteral("xdg-open"), {target});
@@ -247,6 +254,43 @@ QString Dir(const QString& pathName)
     if (pathName.isEmpty() || !info.isFile() || info.isHidden())
         return QString();
     return info.fileName();
+}
+
+bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular)
+{
+    *notRegular = false;
+    const auto refuse = [&]() {
+        *notRegular = true;
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    };
+    const QByteArray path = QFile::encodeName(file.fileName());
+    // Opening a pipe or a device can block or act on the device: it is
+    // looked at first, and opened only when it is a plain file.
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return refuse();
+    const int flags = (forWriting ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = -1;
+    do {
+        fd = ::open(path.constData(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        *reason = qt_error_string(errno);
+        return false;
+    }
+    // Something else may have taken the name since it was looked at.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse();
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, forWriting ? QIODevice::WriteOnly : QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *reason = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 // ---- seams -----------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QFile;
 class QWidget;
 
 namespace vb {
@@ -66,6 +67,14 @@ long ShellExecuteA(QWidget* owner, const char* operation, const char* file, cons
 double Shell(const QString& pathName, int windowStyle);
 // Name of the file when a normal file of that name exists, else empty.
 QString Dir(const QString& pathName);
+
+// Opens file (its name set) for a command's record access. Only a regular
+// file is opened, so that nothing waits on what a file holds: a named pipe,
+// a device, a socket or a folder is refused at once. For writing, a path
+// where nothing is yet is created as a new file, and an existing file is not
+// truncated. False with the reason (as a sentence fragment) on failure;
+// *notRegular tells that the path names something other than a file.
+bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular);
 
 constexpr std::uint32_t HH_DISPLAY_TOPIC = 0;
 constexpr std::uint32_t HH_DISPLAY_TOC = 1;

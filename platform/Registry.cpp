@@ -1,5 +1,6 @@
 #include "Registry.h"
 
+#include "CodePage.h"
 #include "RegistryStore.h"
 
 #include <QByteArray>
@@ -73,6 +74,7 @@ struct Loaded {
     mode_t mode = 0644;
     std::shared_ptr<const RegistryDocument> doc;
     QString reason;  // why an Unreadable file could not be used
+    std::vector<qsizetype> skipped;  // lines of an Ok file that could not be read
 };
 
 // The last file read, so that the start-up's forty calls parse it once. A
@@ -168,7 +170,7 @@ Loaded loadFile(const QByteArray& path)
     bytes.truncate(filled);
 
     QString error;
-    auto doc = RegistryDocument::parse(bytes, &error);
+    auto doc = RegistryDocument::parse(bytes, &error, &result.skipped);
     if (!doc)
         return unreadable(error);
     result.state = State::Ok;
@@ -296,6 +298,82 @@ bool moveAsideLocked(const QByteArray& path, const Loaded& loaded)
     return true;
 }
 
+// "line 3", "lines 3, 7 and 8": the lines a message names.
+QByteArray lineList(const std::vector<qsizetype>& lines)
+{
+    QByteArray out = lines.size() == 1 ? "line " : "lines ";
+    const std::size_t shown = std::min<std::size_t>(lines.size(), 20);
+    for (std::size_t k = 0; k < shown; ++k) {
+        if (k > 0)
+            out += (k + 1 == lines.size()) ? " and " : ", ";
+        out += QByteArray::number(static_cast<qlonglong>(lines[k]));
+    }
+    if (shown < lines.size())
+        out += " and " + QByteArray::number(static_cast<qulonglong>(lines.size() - shown)) + " more";
+    return out;
+}
+
+// Writes a copy of the store, byte for byte, beside it, under the lock,
+// before a file some of whose lines were skipped is rewritten without them.
+// False when no copy could be made: the file must then stay as it is.
+bool keepCopyLocked(const QByteArray& path, const std::vector<qsizetype>& skipped)
+{
+    QFile original(QFile::decodeName(path));
+    QByteArray bytes;
+    if (original.open(QIODevice::ReadOnly))
+        bytes = original.readAll();
+    const bool read = original.error() == QFileDevice::NoError;
+    original.close();
+
+    const QByteArray base = path + ".corrupt-"
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
+    QByteArray copy = base;
+    int error = read ? 0 : EIO;
+    int fd = -1;
+    for (int n = 2; read && n < 100; ++n) {
+        fd = ::open(copy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd >= 0)
+            break;
+        error = errno;
+        if (error != EEXIST)
+            break;
+        copy = base + '-' + QByteArray::number(n);
+    }
+    if (fd >= 0) {
+        error = 0;
+        qsizetype written = 0;
+        while (written < bytes.size() && error == 0) {
+            const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                error = errno;
+            else
+                written += n;
+        }
+        if (error == 0 && ::fsync(fd) != 0)
+            error = errno;
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error != 0)
+            ::unlink(copy.constData());
+    }
+    if (error != 0 || fd < 0) {
+        std::fprintf(stderr,
+                     "Quorvane Concentration: %s of the registry file %s cannot be read, and no copy of the "
+                     "file can be kept (%s); it is left as it is and nothing will be saved.\n",
+                     lineList(skipped).constData(), path.constData(), std::strerror(error));
+        return false;
+    }
+    fsyncFolder(path);
+    std::fprintf(stderr,
+                 "Quorvane Concentration: %s of the registry file %s cannot be read and %s skipped; the "
+                 "file as it was is kept as %s.\n",
+                 lineList(skipped).constData(), path.constData(), skipped.size() == 1 ? "was" : "were",
+                 copy.constData());
+    return true;
+}
+
 // The registry with the changes of an open transaction, or null.
 const RegistryDocument* pendingDocument();
 
@@ -379,6 +457,7 @@ struct OpenStore {
     mode_t mode = 0644;
     long error = ERROR_SUCCESS;
     bool changed = false;
+    std::vector<qsizetype> skipped;  // lines of the file that the rewrite leaves out
 };
 
 OpenStore openForChange()
@@ -419,6 +498,7 @@ OpenStore openForChange()
     }
     store.doc = *loaded.doc;
     store.mode = loaded.state == State::Ok ? loaded.mode : 0644;
+    store.skipped = loaded.skipped;
     return store;
 }
 
@@ -432,6 +512,11 @@ long finishChange(OpenStore& store)
     const QByteArray bytes = store.doc.serialize();
     if (bytes.size() > kMaxStoreSize)
         return ERROR_CANTWRITE;
+    if (!store.skipped.empty()) {
+        if (!keepCopyLocked(store.target, store.skipped))
+            return ERROR_BADDB;  // rewriting would lose the lines no copy holds
+        store.skipped.clear();
+    }
     const long rc = replaceFile(store.target, bytes, store.mode);
     if (rc != ERROR_SUCCESS)
         return rc;
@@ -520,7 +605,7 @@ long openKey(HKEY root, const char* subKey, HKEY* result, bool create)
     if (!keyPathOf(root, &path))
         return ERROR_INVALID_HANDLE;
     QStringList names;
-    if (!RegistryDocument::splitKeyPath(subKey ? QString::fromLatin1(subKey) : QString(), &names))
+    if (!RegistryDocument::splitKeyPath(subKey ? FromAnsi(subKey) : QString(), &names))
         return ERROR_INVALID_PARAMETER;
     if (!names.isEmpty())
         path += u'\\' + names.join(u'\\');
@@ -585,7 +670,7 @@ long RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* reserved, 
     if (data && !cbData)
         return ERROR_INVALID_PARAMETER;
     const auto doc = readStore();
-    const RegistryValue* value = doc->value(path, valueName ? QString::fromLatin1(valueName) : QString());
+    const RegistryValue* value = doc->value(path, valueName ? FromAnsi(valueName) : QString());
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     const auto size = static_cast<std::uint32_t>(value->data.size());
@@ -616,7 +701,7 @@ long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std
         return ERROR_INVALID_PARAMETER;
     if (cbData > kMaxStoreSize)
         return ERROR_CANTWRITE;
-    const QString name = valueName ? QString::fromLatin1(valueName) : QString();
+    const QString name = valueName ? FromAnsi(valueName) : QString();
     if (!RegistryDocument::isValidValueName(name))
         return ERROR_INVALID_PARAMETER;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(cbData));

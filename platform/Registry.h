@@ -3,8 +3,9 @@
 //
 // Every root key maps to the same per-user file (RegistryStorePath()): a
 // legacy program's machine-wide writes under HKEY_LOCAL_MACHINE are kept per
-// user, as modern desktops redirect them. Texts are bytes in the ANSI code
-// page; the store keeps data bytes exactly as given.
+// user, as modern desktops redirect them. Key paths and value names are
+// bytes in the system's code page (UTF-8, see CodePage.h); the store keeps
+// data bytes exactly as given.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,7 @@
 #include "RegistryStore.h"
 
+#include "CodePage.h"
+
 #include <QHash>
 #include <QStringDecoder>
 
@@ -14,8 +16,9 @@ constexpr std::uint32_t kRegDword = 4;
 const char* const kHeader = "REGEDIT4";
 const char* const kHeaderV5 = "Windows Registry Editor Version 5.00";
 
-// The file is UTF-8. A person's editor may have saved it in Latin-1 or as
-// UTF-16 with a byte-order mark instead; both are read as well.
+// The file is UTF-8. A person's editor may have saved it in the Western
+// code page or as UTF-16 with a byte-order mark instead; both are read as
+// well.
 QString decodeFile(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE")) {
@@ -25,7 +28,7 @@ QString decodeFile(const QByteArray& bytes)
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError())
-        return QString::fromLatin1(bytes);
+        return FromWindows1252(bytes);
     return text;
 }
 
@@ -112,15 +115,18 @@ bool parseHexList(const QString& list, QByteArray* out)
     return true;
 }
 
-// A REG_SZ that a quoted text carries exactly: one terminating NUL and only
-// printable Latin-1 before it.
-bool isPlainText(const QByteArray& data)
+// A REG_SZ that a quoted text carries exactly: one terminating NUL, and
+// before it a UTF-8 text without control characters. Anything else, such as
+// bytes in another code page, is written as hex and so kept byte for byte.
+bool plainText(const QByteArray& data, QString* text)
 {
     if (data.isEmpty() || data.back() != '\0')
         return false;
-    for (qsizetype i = 0; i + 1 < data.size(); ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA0))
+    if (!DecodeUtf8Exactly(data.left(data.size() - 1), text))
+        return false;
+    for (const QChar c : *text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
             return false;
     }
     return true;
@@ -154,8 +160,9 @@ QString hexData(const QString& lead, const QByteArray& data)
 QString valueLine(const RegistryValue& v)
 {
     QString lead = v.name.isEmpty() ? QStringLiteral("@=") : quote(v.name) + u'=';
-    if (v.type == kRegSz && isPlainText(v.data))
-        return lead + quote(QString::fromLatin1(v.data.constData(), v.data.size() - 1));
+    QString text;
+    if (v.type == kRegSz && plainText(v.data, &text))
+        return lead + quote(text);
     if (v.type == kRegDword && v.data.size() == 4) {
         std::uint32_t n = 0;
         for (int i = 3; i >= 0; --i)
@@ -179,6 +186,105 @@ bool normalizePath(const QString& text, QString* path)
         return false;
     names.prepend(root);
     *path = names.join(u'\\');
+    return true;
+}
+
+bool isSkippable(const QString& trimmedLine)
+{
+    return trimmedLine.isEmpty() || trimmedLine.startsWith(u';');
+}
+
+struct ParsedValue {
+    QString name;
+    std::uint32_t type = 0;
+    QByteArray data;
+    bool deleted = false;  // "Name"=-
+};
+
+// Reads the value whose line is lines[first]. A hex list may go on over the
+// lines below while a line ends in a backslash; *last is the last line that
+// the value takes, whether it can be read or not. False with a reason when
+// it cannot be read.
+bool parseValue(const QStringList& lines, qsizetype first, qsizetype* last, ParsedValue* out, QString* why)
+{
+    const auto bad = [why](const char* reason) {
+        *why = QLatin1String(reason);
+        return false;
+    };
+    *last = first;
+    const QString t = lines[first].trimmed();
+    qsizetype pos = 0;
+    if (t.startsWith(u'@')) {
+        pos = 1;
+    } else if (t.startsWith(u'"')) {
+        if (!parseQuoted(t, &pos, &out->name))
+            return bad("unfinished value name");
+    } else {
+        return bad("not a value");
+    }
+    skipBlanks(t, &pos);
+    if (pos >= t.size() || t[pos] != u'=')
+        return bad("no '=' after the value name");
+    ++pos;
+    skipBlanks(t, &pos);
+    const QString rest = t.mid(pos);
+
+    if (rest == QLatin1String("-")) {
+        out->deleted = true;
+        return true;
+    }
+    if (rest.startsWith(u'"')) {
+        qsizetype p = 0;
+        QString value;
+        if (!parseQuoted(rest, &p, &value) || !rest.mid(p).trimmed().isEmpty())
+            return bad("unfinished text");
+        out->type = kRegSz;
+        out->data = ToAnsi(value);
+        out->data.append('\0');
+        return true;
+    }
+    if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+        std::uint32_t n = 0;
+        if (!parseHexNumber(rest.mid(6).trimmed(), 8, &n))
+            return bad("bad dword");
+        out->type = kRegDword;
+        for (int b = 0; b < 4; ++b)
+            out->data.append(static_cast<char>((n >> (8 * b)) & 0xFF));
+        return true;
+    }
+    if (!rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive))
+        return bad("unknown kind of value");
+
+    // The whole list first, so that a value that cannot be read is skipped
+    // with every line it takes.
+    const qsizetype colon = rest.indexOf(u':');
+    QString list = colon < 0 ? QString() : rest.mid(colon + 1).trimmed();
+    bool unfinished = false;
+    while (list.endsWith(u'\\')) {
+        list.chop(1);
+        const qsizetype next = *last + 1;
+        const QString more = next < lines.size() ? lines[next].trimmed() : QString();
+        // The next value or key is no continuation: this list broke off.
+        if (next >= lines.size() || more.startsWith(u'"') || more.startsWith(u'@') || more.startsWith(u'[')) {
+            unfinished = true;
+            break;
+        }
+        *last = next;
+        list += more;
+    }
+    if (colon < 0)
+        return bad("bad hex value");
+    const QString kind = rest.left(colon).trimmed();
+    if (kind.compare(QLatin1String("hex"), Qt::CaseInsensitive) == 0) {
+        out->type = kRegBinary;
+    } else if (!kind.endsWith(u')') || kind.mid(3, 1) != QLatin1String("(")
+               || !parseHexNumber(kind.mid(4, kind.size() - 5).trimmed(), 8, &out->type)) {
+        return bad("bad hex type");
+    }
+    if (unfinished)
+        return bad("hex data broken off");
+    if (!parseHexList(list, &out->data))
+        return bad("bad hex data");
     return true;
 }
 
@@ -304,13 +410,16 @@ bool RegistryDocument::setValue(const QString& keyPath, const QString& name, std
     return true;
 }
 
-std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes, QString* error)
+std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes, QString* error,
+                                                        std::vector<qsizetype>* skippedLines)
 {
     const auto fail = [error](const QString& why, qsizetype line) -> std::optional<RegistryDocument> {
         if (error)
             *error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
         return std::nullopt;
     };
+    if (skippedLines)
+        skippedLines->clear();
 
     QString text = decodeFile(bytes);
     if (text.contains(QChar(0)))
@@ -321,7 +430,6 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
 
     RegistryDocument doc;
     qsizetype i = 0;
-    const auto isSkippable = [](const QString& t) { return t.isEmpty() || t.startsWith(u';'); };
     while (i < lines.size() && isSkippable(lines[i].trimmed()))
         ++i;
     if (i == lines.size())
@@ -332,114 +440,92 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         return fail(QStringLiteral("no REGEDIT4 header"), i + 1);
     ++i;
 
+    // As a registry import reads a file: a line that cannot be read is
+    // skipped whole, with the lines it continues on, and everything else is
+    // kept. A value under a key name that cannot be read has no key to go
+    // to and is skipped as well.
+    std::vector<qsizetype> skipped;
+    QString firstReason;
+    const auto skip = [&](qsizetype from, qsizetype to, const QString& why) {
+        for (qsizetype l = from; l <= to; ++l)
+            skipped.push_back(l + 1);
+        if (firstReason.isEmpty())
+            firstReason = QStringLiteral("line %1: %2").arg(from + 1).arg(why);
+    };
+    bool readSomething = false;
+
+    enum class Section { None, Key, Deleted, Unreadable };
+    Section section = Section::None;
+    QString keyPath;
     QHash<QString, std::size_t> stored;  // value positions by key and folded name
-    QString keyPath;       // the current section, empty before the first
-    bool skipping = false;  // inside a "[-..]" section, which deletes a key
     for (; i < lines.size(); ++i) {
-        const qsizetype lineNumber = i + 1;
-        QString t = lines[i].trimmed();
+        const QString t = lines[i].trimmed();
         if (isSkippable(t))
             continue;
 
         if (t.startsWith(u'[')) {
-            if (!t.endsWith(u']') || t.size() < 3)
-                return fail(QStringLiteral("unfinished key name"), lineNumber);
-            const QString inner = t.mid(1, t.size() - 2);
-            skipping = inner.startsWith(u'-');
-            if (skipping) {
-                keyPath = QStringLiteral("-");
+            section = Section::Unreadable;
+            if (!t.endsWith(u']') || t.size() < 3) {
+                skip(i, i, QStringLiteral("unfinished key name"));
                 continue;
             }
-            if (!normalizePath(inner, &keyPath))
-                return fail(QStringLiteral("unknown key \"%1\"").arg(inner), lineNumber);
+            const QString inner = t.mid(1, t.size() - 2);
+            if (inner.startsWith(u'-')) {
+                section = Section::Deleted;  // "[-..]" deletes a key: nothing of it is kept
+                readSomething = true;
+                continue;
+            }
+            if (!normalizePath(inner, &keyPath)) {
+                skip(i, i, QStringLiteral("unknown key \"%1\"").arg(inner));
+                continue;
+            }
             if (keyPath.contains(u'\\'))
                 doc.createKeyAsWritten(keyPath);
+            section = Section::Key;
+            readSomething = true;
             continue;
         }
 
-        if (keyPath.isEmpty())
-            return fail(QStringLiteral("value outside a key"), lineNumber);
-
-        QString name;
-        qsizetype pos = 0;
-        if (t.startsWith(u'@')) {
-            pos = 1;
-        } else if (t.startsWith(u'"')) {
-            if (!parseQuoted(t, &pos, &name))
-                return fail(QStringLiteral("unfinished value name"), lineNumber);
-        } else {
-            return fail(QStringLiteral("not a value"), lineNumber);
+        ParsedValue value;
+        QString why;
+        qsizetype last = i;
+        if (!parseValue(lines, i, &last, &value, &why)) {
+            skip(i, last, why);
+            i = last;
+            continue;
         }
-        skipBlanks(t, &pos);
-        if (pos >= t.size() || t[pos] != u'=')
-            return fail(QStringLiteral("no '=' after the value name"), lineNumber);
-        ++pos;
-        skipBlanks(t, &pos);
-        const QString rest = t.mid(pos);
-
-        std::uint32_t type = 0;
-        QByteArray data;
-        if (rest == QLatin1String("-")) {
-            continue;  // a deleted value: there is nothing to keep
-        } else if (rest.startsWith(u'"')) {
-            qsizetype p = 0;
-            QString value;
-            if (!parseQuoted(rest, &p, &value) || !rest.mid(p).trimmed().isEmpty())
-                return fail(QStringLiteral("unfinished text"), lineNumber);
-            type = kRegSz;
-            data = value.toLatin1();  // a character outside Latin-1 becomes '?', as ANSI has it
-            data.append('\0');
-        } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            std::uint32_t n = 0;
-            if (!parseHexNumber(rest.mid(6).trimmed(), 8, &n))
-                return fail(QStringLiteral("bad dword"), lineNumber);
-            type = kRegDword;
-            for (int b = 0; b < 4; ++b)
-                data.append(static_cast<char>((n >> (8 * b)) & 0xFF));
-        } else if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
-            QString list;
-            const qsizetype colon = rest.indexOf(u':');
-            if (colon < 0)
-                return fail(QStringLiteral("bad hex value"), lineNumber);
-            const QString kind = rest.left(colon).trimmed();
-            if (kind.compare(QLatin1String("hex"), Qt::CaseInsensitive) == 0) {
-                type = kRegBinary;
-            } else {
-                if (!kind.endsWith(u')') || kind.mid(3, 1) != QLatin1String("(")
-                    || !parseHexNumber(kind.mid(4, kind.size() - 5).trimmed(), 8, &type))
-                    return fail(QStringLiteral("bad hex type"), lineNumber);
-            }
-            list = rest.mid(colon + 1).trimmed();
-            while (list.endsWith(u'\\')) {
-                list.chop(1);
-                if (++i >= lines.size())
-                    return fail(QStringLiteral("continuation at the end of the file"), lineNumber);
-                list += lines[i].trimmed();
-            }
-            if (!parseHexList(list, &data))
-                return fail(QStringLiteral("bad hex data"), lineNumber);
-        } else {
-            return fail(QStringLiteral("unknown kind of value"), lineNumber);
+        if (section == Section::None || section == Section::Unreadable) {
+            skip(i, last, section == Section::None ? QStringLiteral("value outside a key")
+                                                   : QStringLiteral("value of a key that cannot be read"));
+            i = last;
+            continue;
         }
-        if (skipping)
+        i = last;
+        readSomething = true;
+        if (value.deleted || section == Section::Deleted)
             continue;
         // Found by an index rather than by setValue's search, so that a file
         // of many values in one key loads in linear time, not quadratic.
-        const QString id = sortKey(keyPath) + QChar(0) + name.toCaseFolded();
+        const QString id = sortKey(keyPath) + QChar(0) + value.name.toCaseFolded();
         const auto known = stored.constFind(id);
         RegistryKey* key = doc.find(keyPath);
         if (known != stored.constEnd() && key) {
             RegistryValue& v = key->values[*known];
-            v.type = type;
-            v.data = data;
+            v.type = value.type;
+            v.data = value.data;
         } else if (key) {
-            key->values.push_back(RegistryValue{name, type, data});
+            key->values.push_back(RegistryValue{value.name, value.type, value.data});
             stored.insert(id, key->values.size() - 1);
         } else {
-            doc.setValue(keyPath, name, type, data);
+            doc.setValue(keyPath, value.name, value.type, value.data);
             stored.insert(id, doc.find(keyPath)->values.size() - 1);
         }
     }
+    // Nothing but lines that cannot be read: no registry file at all.
+    if (!readSomething && !skipped.empty())
+        return fail(firstReason, 0);
+    if (skippedLines)
+        *skippedLines = std::move(skipped);
     return doc;
 }
 

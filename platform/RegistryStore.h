@@ -4,8 +4,8 @@
 //
 // Key paths are full paths that start with a root name, such as
 // "HKEY_LOCAL_MACHINE\Software\Quorvane Software". Key and value names
-// compare case-insensitively. Value data are raw bytes; texts are bytes in
-// the ANSI code page, held here as Latin-1.
+// compare case-insensitively. Value data are raw bytes; a text value holds
+// the bytes of its text in the system's code page (UTF-8) and its NUL.
 #pragma once
 
 #include <QByteArray>
@@ -32,10 +32,13 @@ struct RegistryKey {
 
 class RegistryDocument {
 public:
-    // The file's text, or std::nullopt with a short reason when the text is
-    // not a registry file that can be read completely. An empty file (or one
-    // of blanks only) is an empty registry.
-    static std::optional<RegistryDocument> parse(const QByteArray& bytes, QString* error = nullptr);
+    // The file's text. Lines that cannot be read are skipped whole and
+    // their numbers (from 1) listed in *skippedLines; every other value is
+    // kept. std::nullopt with a short reason for a text that is no registry
+    // file: no header, binary data, or not one line that can be read. An
+    // empty file (or one of blanks only) is an empty registry.
+    static std::optional<RegistryDocument> parse(const QByteArray& bytes, QString* error = nullptr,
+                                                 std::vector<qsizetype>* skippedLines = nullptr);
     QByteArray serialize() const;
 
     // The canonical root name ("HKEY_LOCAL_MACHINE") of a root name or its

@@ -1,5 +1,6 @@
 #include "QuorvaneConcentrationModule.h"
 
+#include "CodePage.h"
 #include "Runtime.h"
 
 #include <array>
@@ -22,8 +23,8 @@ vb::Long ResultOf(long code)
 
 QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName)
 {
-    const QByteArray path = KeyPath.toLatin1();
-    const QByteArray name = ValueName.toLatin1();
+    const QByteArray path = vb::ToAnsi(KeyPath);
+    const QByteArray name = vb::ToAnsi(ValueName);
     QVariant result = QString();
 
     vb::HKEY handle = 0;
@@ -47,11 +48,12 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
         } else {
             // The text ends at its first NUL, or fills the buffer when it has
             // none. The position is held wide: a 16-bit one would overflow on
-            // a text whose NUL lies past 32,767 characters (a hand-edited or
-            // very long name), which reads as the text before that NUL too.
-            const QString text = QString::fromLatin1(buffer);
-            const qsizetype position = text.indexOf(QChar(0)) + 1;
-            result = position >= 1 ? text.left(position - 1) : text;
+            // a text whose NUL lies past 32,767 bytes (a hand-edited or very
+            // long name), which reads as the text before that NUL too. A NUL
+            // byte is never part of a longer UTF-8 character, so the search
+            // runs on the bytes before they become a text.
+            const qsizetype position = buffer.indexOf('\0') + 1;
+            result = vb::FromAnsi(position >= 1 ? buffer.left(position - 1) : buffer);
         }
         break;
     }
@@ -94,8 +96,8 @@ void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString&
             asNumber = false;
     }
 
-    const QByteArray path = KeyPath.toLatin1();
-    const QByteArray name = ValueName.toLatin1();
+    const QByteArray path = vb::ToAnsi(KeyPath);
+    const QByteArray name = vb::ToAnsi(ValueName);
 
     vb::HKEY handle = 0;
     RegResult = ResultOf(vb::RegCreateKeyA(RootKey, path.constData(), &handle));
@@ -109,7 +111,7 @@ void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString&
             static_cast<std::uint8_t>((bits >> 16) & 0xFF), static_cast<std::uint8_t>((bits >> 24) & 0xFF)};
         RegResult = ResultOf(vb::RegSetValueExA(handle, name.constData(), 0, vb::REG_DWORD, bytes.data(), 4));
     } else {
-        QByteArray text = vb::Trim(vb::VariantToText(ValueData)).toLatin1();
+        QByteArray text = vb::ToAnsi(vb::Trim(vb::VariantToText(ValueData)));
         text.append('\0');
         RegResult = ResultOf(vb::RegSetValueExA(handle, name.constData(), 0, vb::REG_SZ,
                                                 reinterpret_cast<const std::uint8_t*>(text.constData()),

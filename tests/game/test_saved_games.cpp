@@ -2,8 +2,17 @@
 #include "GameRecord.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testing_seams::seams;
 
@@ -264,6 +273,50 @@ TEST_F(SavedGames, UnreadableAndUnwritablePathsAreReportedByName)
     open(dir.path());  // a folder is no game file
     ASSERT_EQ(seams().messages.size(), 1u);
     EXPECT_TRUE(snapshot() == before);
+}
+
+TEST_F(SavedGames, PipesAndDevicesAreRefusedAtOnce)
+{
+    const QString pipe = path(QStringLiteral("pipe.zdk"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // Should the game wait on the pipe after all, this writer ends the wait
+    // so that the test fails instead of hanging.
+    std::promise<void> finished;
+    std::thread unblock([pipe, done = finished.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+            return;
+        const int fd = ::open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK);
+        if (fd >= 0) {
+            const QByteArray record = orderedRecord(1, 0).encode();
+            [[maybe_unused]] const ssize_t n = ::write(fd, record.constData(), static_cast<size_t>(record.size()));
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            ::close(fd);
+        }
+    });
+    click(cellOf(3));
+    click(cellOf(4));  // a resolution is pending
+    const Snapshot before = snapshot();
+
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& file : {pipe, QStringLiteral("/dev/zero"), QStringLiteral("/dev/null")}) {
+        seams().messages.clear();
+        open(file);
+        ASSERT_EQ(seams().messages.size(), 1u) << file.toStdString();
+        EXPECT_EQ(seams().messages[0].prompt, QStringLiteral("\"%1\" is not a valid saved game.").arg(file));
+        EXPECT_TRUE(snapshot() == before) << file.toStdString();
+
+        seams().messages.clear();
+        save(file);
+        ASSERT_EQ(seams().messages.size(), 1u) << file.toStdString();
+        EXPECT_EQ(seams().messages[0].prompt,
+                  QStringLiteral("The game could not be saved to \"%1\": it is not a regular file.").arg(file));
+    }
+    EXPECT_LT(timer.elapsed(), 3000) << "the game waited on a pipe";
+    finished.set_value();
+    unblock.join();
+    g.Timer1->Tick();
+    EXPECT_EQ(g.ClickCount, 0) << "the pending resolution still runs";
 }
 
 TEST_F(SavedGames, CancelIsSilentAndLeavesAPendingResolutionRunning)

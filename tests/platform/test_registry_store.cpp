@@ -242,7 +242,8 @@ TEST_F(RegistryStoreTest, EachKindOfValueIsWrittenExactlyAndReadsBack)
 {
     const std::pair<const char*, Stored> values[] = {
         {"Text", {REG_SZ, bytesOf("Anonymous", 10)}},
-        {"Quoted", {REG_SZ, bytesOf("C:\\Games \"Q\" \xE9t\xE9", 17)}},
+        {"Quoted", {REG_SZ, bytesOf("C:\\Games \"Q\" \xC3\xA9t\xC3\xA9", 19)}},
+        {"Western", {REG_SZ, bytesOf("\xE9t\xE9", 4)}},
         {"Number", {REG_DWORD, bytesOf("\x9F\x86\x01\x00", 4)}},
         {"Bytes", {REG_BINARY, bytesOf("\x01\x02\xFF", 3)}},
         {"NoNul", {REG_SZ, bytesOf("abc", 3)}},
@@ -268,6 +269,7 @@ TEST_F(RegistryStoreTest, EachKindOfValueIsWrittenExactlyAndReadsBack)
         "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
         "\"Text\"=\"Anonymous\"\n"
         "\"Quoted\"=\"C:\\\\Games \\\"Q\\\" \xC3\xA9t\xC3\xA9\"\n"
+        "\"Western\"=hex(1):e9,74,e9,00\n"
         "\"Number\"=dword:0001869f\n"
         "\"Bytes\"=hex:01,02,ff\n"
         "\"NoNul\"=hex(1):61,62,63\n"
@@ -311,7 +313,7 @@ TEST_F(RegistryStoreTest, AHandEditedFileIsReadAndKeptByTheNextWrite)
               "[-HKEY_LOCAL_MACHINE\\Software\\Old]\r\n"
               "\"Ignored\"=\"x\"\r\n");
 
-    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Zo\xEB", 4));
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Zo\xC3\xAB", 5));
     EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\x9F\x86\x01\x00", 4));
     EXPECT_EQ(get(kKey, "Path")->data, bytesOf("C:\\Games\\Q", 11));
     EXPECT_EQ(get(kKey, "Blob")->data, bytesOf("\1\2\3\4\5", 5));
@@ -325,20 +327,20 @@ TEST_F(RegistryStoreTest, AHandEditedFileIsReadAndKeptByTheNextWrite)
 
     ASSERT_EQ(set(kKey, "Score2", REG_DWORD, bytesOf("\1\0\0\0", 4)), ERROR_SUCCESS);
     reloadFromDisk();
-    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Zo\xEB", 4));
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Zo\xC3\xAB", 5));
     EXPECT_EQ(get(kKey, "Path")->data, bytesOf("C:\\Games\\Q", 11));
     EXPECT_EQ(get(kKey, "Blob")->data, bytesOf("\1\2\3\4\5", 5));
     EXPECT_EQ(get(kKey, "Score2")->data, bytesOf("\1\0\0\0", 4));
     EXPECT_TRUE(entries(QStringLiteral("*.corrupt-*")).isEmpty());
 }
 
-TEST_F(RegistryStoreTest, AFileSavedAsLatin1IsReadAsLatin1)
+TEST_F(RegistryStoreTest, AFileSavedInTheWesternCodePageIsReadInIt)
 {
     writeFile("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
-              "\"Player1\"=\"Ren\xE9\"\n");
+              "\"Player1\"=\"Ren\xE9 \x80\"\n");
     const auto v = get(kKey, "Player1");
     ASSERT_TRUE(v);
-    EXPECT_EQ(v->data, bytesOf("Ren\xE9", 5));
+    EXPECT_EQ(v->data, bytesOf("Ren\xC3\xA9 \xE2\x82\xAC", 10));  // "René €" in UTF-8
 }
 
 TEST_F(RegistryStoreTest, AnEmptyFileIsAnEmptyRegistry)
@@ -357,11 +359,10 @@ TEST_F(RegistryStoreTest, UnreadableFilesAreKeptAsideAndTheRegistryStartsEmpty)
     static const char binary[] = "\x7F" "ELF\x02\x01\x01\0\0\0garbage\xFF\xFE";
     const QByteArray damaged[] = {
         QByteArray(binary, sizeof binary - 1),
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
-        "\"Score1\"=dword:0001869f\n\"Player1\"=Anonymous\n",  // one bad line: nothing may be dropped
-        "REGEDIT4\n\n\"Player1\"=\"value outside a key\"\n",
-        "REGEDIT4\n\n[HKEY_NOWHERE\\Software]\n",
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"Blob\"=hex:01,zz\n",
+        "no header\n[HKEY_LOCAL_MACHINE\\Software]\n\"Score1\"=dword:0001869f\n",
+        // Not one line that can be read.
+        "REGEDIT4\n\n\"Score1\"=\"value outside a key\"\n",
+        "REGEDIT4\n\n[HKEY_NOWHERE\\Software]\n\"Score1\"=dword:00000001\n",
     };
     for (const QByteArray& bytes : damaged) {
         SCOPED_TRACE(bytes.left(40).toStdString());
@@ -388,6 +389,62 @@ TEST_F(RegistryStoreTest, UnreadableFilesAreKeptAsideAndTheRegistryStartsEmpty)
         ASSERT_EQ(set(kKey, "Score1", REG_DWORD, bytesOf("\1\0\0\0", 4)), ERROR_SUCCESS);
         EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
     }
+}
+
+TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBeforeARewrite)
+{
+    const QByteArray original =
+        "REGEDIT4\n"
+        "\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+        "\"Player1\"=\"Ann\"\n"
+        "Player3 = Ann\n"                       // 5: no quotes
+        "\"Score1\"=dword:00000001\n"
+        "\"Score2\"=dword:xyz\n"                // 7
+        "\"Blob\"=hex:01,02,\\\n"               // 8, 9: one continuation that does not parse
+        "  zz,03\n"
+        "\"Cut\"=hex:01,\\\n"                   // 10: broken off by the next value
+        "\"Player2\"=\"Bo\"\n"
+        "[HKEY_NOWHERE\\Software]\n"            // 12
+        "\"Hidden\"=\"x\"\n"                    // 13: belongs to no key that can be read
+        "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+        "\"Score3\"=dword:00000003\n";
+    writeFile(original);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Ann", 4));
+    EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Bo", 3));
+    EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
+    EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
+    for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden"})
+        EXPECT_FALSE(get(kKey, skipped)) << skipped;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reading alone changes nothing";
+    EXPECT_EQ(fileBytes(), original);
+    EXPECT_TRUE(entries(QStringLiteral("registry.reg.corrupt-*")).isEmpty());
+
+    // The first rewrite keeps the file as it was beside the store.
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(set(kKey, "Player3", REG_SZ, bytesOf("Anonymous", 10)), ERROR_SUCCESS);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12 and 13 "), std::string::npos) << said;
+    const QStringList kept = entries(QStringLiteral("registry.reg.corrupt-*"));
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_NE(said.find(kept[0].toStdString()), std::string::npos) << said;
+    QFile copy(QFileInfo(path_).absolutePath() + u'/' + kept[0]);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), original);
+
+    reloadFromDisk();
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Ann", 4));
+    EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
+    EXPECT_EQ(get(kKey, "Player3")->data, bytesOf("Anonymous", 10));
+
+    // The store is whole again: later writes keep no further copies.
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(set(kKey, "Score2", REG_DWORD, bytesOf("\2\0\0\0", 4)), ERROR_SUCCESS);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(entries(QStringLiteral("registry.reg.corrupt-*")).size(), 1);
 }
 
 TEST_F(RegistryStoreTest, ASecondDamagedFileInTheSameSecondDoesNotReplaceTheFirst)

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using testing_seams::seams;
@@ -39,6 +40,7 @@ struct BadFile {
     const char* what;
     std::function<void(const QString& path)> make;
     bool writable;  // whether a Save can put a new file in its place
+    int keptPlayers = 0;  // names before the damage that still read
 };
 
 void write(const QString& path, const QByteArray& bytes)
@@ -52,7 +54,7 @@ std::vector<BadFile> badFiles()
 {
     return {
         {"empty", [](const QString& p) { write(p, QByteArray()); }, true},
-        {"cut in the middle of a text", [](const QString& p) { write(p, goodStore().left(goodStore().indexOf("Keeper 4") + 3)); }, true},
+        {"cut in the middle of a text", [](const QString& p) { write(p, goodStore().left(goodStore().indexOf("Keeper 4") + 3)); }, true, 3},
         {"binary garbage",
          [](const QString& p) {
              QByteArray b;
@@ -144,7 +146,8 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
         testing::internal::GetCapturedStderr();
         EXPECT_LT(loadMs, 2000) << "the start-up load must not hang";
         for (int r = 1; r <= 10; ++r) {
-            EXPECT_EQ(frmHighScores->Player(r), QStringLiteral("Anonymous")) << r;
+            EXPECT_EQ(frmHighScores->Player(r), r <= bad.keptPlayers ? QStringLiteral("Keeper %1").arg(r)
+                                                                     : QStringLiteral("Anonymous")) << r;
             EXPECT_EQ(frmHighScores->Score(r), QStringLiteral("99999")) << r;
         }
 
@@ -170,6 +173,41 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
         }
         EXPECT_EQ(frmHighScores->Player(1), QStringLiteral("Newcomer")) << "the table on screen changes all the same";
     }
+}
+
+TEST_F(BadStoreFiles, AMistypedLineCostsOnlyItsOwnValue)
+{
+    const QString path = useStore("mistyped");
+    QByteArray original = goodStore();
+    original.replace("\"Player3\"=\"Keeper 3\"", "Player3 = Ann");  // line 6
+    write(path, original);
+
+    testing::internal::CaptureStderr();
+    LoadHighScoreTable();
+    const std::string said = testing::internal::GetCapturedStderr();
+
+    for (int r = 1; r <= 10; ++r) {
+        EXPECT_EQ(frmHighScores->Player(r), r == 3 ? QStringLiteral("Anonymous") : QStringLiteral("Keeper %1").arg(r)) << r;
+        EXPECT_EQ(frmHighScores->Score(r), QString::number(10 * r)) << r;
+    }
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("line 6 "), std::string::npos) << said;
+
+    // The file as it was lies beside the store; the store holds every value
+    // it had, and the default only where the mistyped line was.
+    const QStringList aside = keptAside(path);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_NE(said.find(aside[0].toStdString()), std::string::npos) << said;
+    QFile kept(QFileInfo(path).absolutePath() + u'/' + aside[0]);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), original);
+    QFile store(path);
+    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+    const QByteArray now = store.readAll();
+    EXPECT_TRUE(now.contains("\"Player3\"=\"Anonymous\"\n"));
+    EXPECT_TRUE(now.contains("\"Player4\"=\"Keeper 4\"\n"));
+    EXPECT_TRUE(now.contains("\"Score10\"=dword:00000064\n"));
+    EXPECT_FALSE(now.contains("Ann\n"));
 }
 
 TEST_F(BadStoreFiles, ALargeStoreJustUnderTheLimitLoadsInReasonableTime)

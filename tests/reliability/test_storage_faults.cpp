@@ -249,12 +249,18 @@ QByteArray readFile(const QString& path)
 }
 
 // The twenty values as a freshly parsed store file holds them; empty when
-// the file does not parse.
+// the file does not parse whole.
 std::optional<QStringList> storedTable(const QString& path, QString* why)
 {
-    const auto doc = vb::RegistryDocument::parse(readFile(path), why);
+    std::vector<qsizetype> skipped;
+    const auto doc = vb::RegistryDocument::parse(readFile(path), why, &skipped);
     if (!doc)
         return std::nullopt;
+    if (!skipped.empty()) {
+        if (why)
+            *why = QStringLiteral("%1 lines cannot be read").arg(skipped.size());
+        return std::nullopt;
+    }
     QStringList table;
     const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\") + QString::fromLatin1(kHighScoreKey);
     for (const QString& name : valueNames()) {
@@ -266,7 +272,7 @@ std::optional<QStringList> storedTable(const QString& path, QString* why)
             std::memcpy(&n, v->data.constData(), 4);
             table << QString::number(n);
         } else {
-            table << QString::fromLatin1(v->data.constData(), qstrnlen(v->data.constData(), v->data.size()));
+            table << QString::fromUtf8(v->data.constData(), qstrnlen(v->data.constData(), v->data.size()));
         }
     }
     return table;

@@ -201,7 +201,7 @@ TEST_F(RegistryValuesTest, TextsAreTrimmedOfSpacesAndStoredWithOneNul)
     EXPECT_EQ(p1->data, bytesOf("Ann Lee", 8));
     EXPECT_EQ(stored("Player2")->data, bytesOf("", 1));
     EXPECT_EQ(stored("Player3")->data, bytesOf("", 1));
-    EXPECT_EQ(stored("Player4")->data, bytesOf("Zo\xEB", 4));
+    EXPECT_EQ(stored("Player4")->data, bytesOf("Zo\xC3\xAB", 5));
     EXPECT_EQ(stored("Player5")->data, bytesOf("\tTab\t", 6));
 
     const QByteArray text = fileBytes();

@@ -3,8 +3,11 @@
 #include "StoreHelpers.h"
 #include "TestSeams.h"
 #include "frmHighScores.h"
+#include "frmQuorvaneConcentration.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,6 +28,19 @@ QList<QByteArray> StoreLines()
 {
     QFile f(testing_seams::RegistryFile());
     return f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{};
+}
+
+// What the next run of the game finds: the same bytes in a file it has
+// not read yet.
+void WriteStoreFile(const QByteArray& bytes)
+{
+    const QString path = testing_seams::RegistryFile();
+    QFile f(path + QStringLiteral(".new"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::rename(path + QStringLiteral(".new"), path));
 }
 
 }  // namespace
@@ -116,4 +132,38 @@ TEST(StartupLoad, RefusedWritesStillLeaveTheDefaultsInMemory)
     EXPECT_TRUE(QFileInfo(blocker).isFile());
     EXPECT_EQ(QFileInfo(blocker).size(), 0);
     EXPECT_TRUE(testing_seams::seams().messages.empty());
+}
+
+TEST(StartupLoad, NamesInAnyScriptComeBackAsTyped)
+{
+    LoadHighScoreTable();
+    // The last letter takes three bytes, so a length that counts characters
+    // instead of bytes would cut it.
+    const QString name = QStringLiteral(u"Zo\u00eb \u0141ukasz \u03a9mega \u674e");
+    frmQuorvaneConcentration->Tries = 12;
+    frmHighScores->EndWithHighScores = true;
+    frmHighScores->Load();
+    frmHighScores->txtPlayer->setText(name);
+    frmHighScores->btnSave->click();
+    frmHighScores->Unload();
+
+    EXPECT_EQ(Get(Player(1)), Value(vb::REG_SZ, name.toUtf8() + '\0'));
+    const QList<QByteArray> lines = StoreLines();
+    EXPECT_TRUE(lines.contains("\"Player1\"=\"" + name.toUtf8() + '"')) << "the file says it as typed";
+
+    WriteStoreFile(lines.join('\n'));
+    *frmHighScores->Member(Player(1)) = QString();
+    LoadHighScoreTable();
+    EXPECT_EQ(Member(Player(1)), name);
+    EXPECT_EQ(Member(Score(1)), QStringLiteral("12"));
+}
+
+TEST(StartupLoad, AnOldStoreInTheWesternCodePageReadsAsItWasWritten)
+{
+    WriteStoreFile("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+                   "\"Player1\"=hex(1):52,65,6e,e9,20,80,00\n");
+    LoadHighScoreTable();
+    EXPECT_EQ(Member(Player(1)), QStringLiteral(u"Ren\u00e9 \u20ac"));
+    EXPECT_EQ(Get(Player(1)), Value(vb::REG_SZ, QByteArray("Ren\xE9 \x80", 7)))
+        << "the stored bytes stay as they were";
 }
