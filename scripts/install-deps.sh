@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libgif-dev libjpeg-dev
+  qt6-base-dev libgl-dev libgif-dev libjpeg-dev
   googletest libgtest-dev
   fonts-comic-neue fonts-dejavu-core
   xvfb xauth
