@@ -1,7 +1,10 @@
 #include "GameFixture.h"
+#include "GameRecord.h"
 #include "HyperJump.h"
 #include "frmAbout.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using testing_seams::seams;
@@ -73,17 +76,32 @@ TEST_F(GameOver, AQualifyingScoreOpensTheHighScoreWindowOnceInNewEntryMode)
 
 TEST_F(GameOver, EqualOrBetterTableScoresDoNotQualify)
 {
-    frmHighScores->Score10 = QStringLiteral("45");
-    frmHighScores->EndWithHighScores = false;
-    playToTheLastPair();
-    finishWith(45);
-    EXPECT_EQ(seams().messageTexts(), QStringList{QStringLiteral("Game Over!")});
-    EXPECT_FALSE(frmHighScores->IsLoaded());
-    EXPECT_FALSE(frmHighScores->EndWithHighScores);
-    EXPECT_FALSE(saveEnabled());
-    EXPECT_FALSE(saveButtonEnabled());
-    EXPECT_EQ(panel(5), QStringLiteral("27"));
-    EXPECT_EQ(panel(7), QStringLiteral("0"));
+    // The new-entry flag is left as the last visit to the table set it.
+    const std::pair<const char*, bool> cases[] = {{"45", false}, {"44", true}};
+    for (const auto& [score10, newEntry] : cases) {
+        SCOPED_TRACE(score10);
+        g.NewGame();
+        seams().messages.clear();
+        frmHighScores->Score10 = QString::fromLatin1(score10);
+        frmHighScores->EndWithHighScores = newEntry;
+        playToTheLastPair();
+        bool shown = false;
+        whenModal([&] {
+            shown = frmHighScores->IsLoaded();
+            if (shown)
+                frmHighScores->Unload();
+        });
+        finishWith(45);
+        QApplication::processEvents();
+        EXPECT_FALSE(shown);
+        EXPECT_EQ(seams().messageTexts(), QStringList{QStringLiteral("Game Over!")});
+        EXPECT_FALSE(frmHighScores->IsLoaded());
+        EXPECT_EQ(frmHighScores->EndWithHighScores, newEntry);
+        EXPECT_FALSE(saveEnabled());
+        EXPECT_FALSE(saveButtonEnabled());
+        EXPECT_EQ(panel(5), QStringLiteral("27"));
+        EXPECT_EQ(panel(7), QStringLiteral("0"));
+    }
 }
 
 TEST_F(GameOver, ScoresCompareAsNumbersAndATextThatIsNoNumberQualifies)
@@ -224,7 +242,7 @@ TEST_F(GameOver, ATickDueWhileAWindowIsOpenWaitsUntilItCloses)
     });
     g.mnuAbout->action()->trigger();
     EXPECT_FALSE(resolvedInside);
-    QTRY_VERIFY_WITH_TIMEOUT(!g.imgCard(a).isVisible(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !g.imgCard(a).isVisible(); }, 1000));
 
     // The last pair pending while the table is open in view mode: the
     // new-entry visit comes only after the view has closed.
@@ -247,7 +265,76 @@ TEST_F(GameOver, ATickDueWhileAWindowIsOpenWaitsUntilItCloses)
     });
     watcher.start();
     g.mnuHighScores->action()->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(modes.size()), 2, 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return modes.size() == 2; }, 3000));
     EXPECT_EQ(modes, (std::vector<bool>{false, true}));
     EXPECT_EQ(g.Matches, 27);
+}
+
+TEST_F(GameWindowTest, ATickDueWhileTheOpenDialogIsUpWaitsForItsAnswer)
+{
+    // A fifth of every interval: the turn falls due well inside the dialog.
+    vb::seams::setTimerScale(0.2);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("ordered.zdk"));
+    GameRecord record;
+    for (int i = 0; i <= 53; ++i) {
+        record.Cards[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i + 1);
+        record.CardVisible[static_cast<std::size_t>(i)] = -1;
+    }
+    record.Tries = 7;
+    {
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(record.encode());
+    }
+
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "Cancel" : "a saved game");
+        g.NewGame();
+        const int a = cellOf(5);
+        const int b = cellOf(44);  // 5 and 18: no pair
+        click(a);
+        click(b);
+        ASSERT_TRUE(g.Timer1->Enabled());
+
+        bool heldInside = false;
+        bool faceUpInside = false;
+        vb::seams::setFileDialog([&](const vb::seams::FileDialogCall&) -> std::optional<QString> {
+            QTest::qWait(1000);  // over six times the scaled 750 ms
+            heldInside = g.Timer1->Enabled() && !g.Timer1->isRunning();
+            faceUpInside = g.imgCard(a).Picture() == face(g.Cards(a)) && g.imgCard(b).Picture() == face(g.Cards(b));
+            if (cancel)
+                return std::nullopt;
+            return saved;
+        });
+        g.mnuOpenGame->action()->trigger();
+        EXPECT_TRUE(heldInside) << "the tick fell due while the dialog was up";
+        EXPECT_TRUE(faceUpInside);
+
+        if (cancel) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return g.imgCard(a).Picture() == back(); }, 5000));
+            EXPECT_EQ(g.imgCard(b).Picture(), back());
+            EXPECT_TRUE(g.imgCard(a).isVisible());
+            EXPECT_EQ(g.ClickCount, 0);
+            EXPECT_EQ(g.Tries, 1);
+            EXPECT_FALSE(g.Timer1->Enabled());
+        } else {
+            // The opened board stays as it was read: the old turn is gone.
+            QTest::qWait(1000);
+            for (int i = 0; i <= 53; ++i) {
+                ASSERT_EQ(g.Cards(i), i + 1);
+                ASSERT_TRUE(g.imgCard(i).isVisible()) << i;
+                ASSERT_EQ(g.imgCard(i).Picture(), back()) << i;
+            }
+            EXPECT_EQ(g.Tries, 7);
+            EXPECT_EQ(panel(2), QStringLiteral("7"));
+            EXPECT_EQ(g.Matches, 0);
+            EXPECT_EQ(panel(5), QStringLiteral("0"));
+            EXPECT_EQ(g.ClickCount, 0);
+            EXPECT_FALSE(g.Timer1->Enabled());
+        }
+        EXPECT_TRUE(seams().messages.empty());
+    }
+    testing_seams::InstallSeams();
+    vb::seams::setTimerScale(1.0);
 }

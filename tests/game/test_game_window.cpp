@@ -123,6 +123,23 @@ TEST_F(GameWindowTest, AceOfSpadesAndBlackJokerComeUpAtHalfTheOdds)
     EXPECT_GT(rareLast, commonLast * 1.1);
 }
 
+TEST(Deal, EveryDealReseedsTheRandomSourceOnce)
+{
+    // Without the reseed every run would deal the same boards.
+    std::mt19937 gen(99);
+    int reseeds = 0;
+    vb::seams::setRandom([&]() { return static_cast<float>(gen() >> 8) / 16777216.0f; }, [&] { ++reseeds; });
+    FrmQuorvaneConcentration& g = *frmQuorvaneConcentration;
+    g.Load();
+    EXPECT_EQ(reseeds, 1);
+    g.Show();
+    g.mnuNewGame->action()->trigger();
+    EXPECT_EQ(reseeds, 2);
+    g.Toolbar1->Buttons(1).widget->click();
+    EXPECT_EQ(reseeds, 3);
+    vb::seams::setRandom({});
+}
+
 TEST_F(GameWindowTest, TurnMovesThroughItsStatesWithRealClicks)
 {
     const int a = 0;
@@ -269,6 +286,6 @@ TEST_F(GameWindowTest, RealTimerResolvesTheTurnAfterTheDelay)
     click(b);
     QTest::qWait(600);
     EXPECT_TRUE(g.imgCard(a).isVisible()) << "not before 750 ms";
-    QTRY_VERIFY_WITH_TIMEOUT(!g.imgCard(a).isVisible(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !g.imgCard(a).isVisible(); }, 1000));
     EXPECT_FALSE(g.Timer1->Enabled());
 }

@@ -5,10 +5,12 @@
 #include "frmQuorvaneConcentration.h"
 #include "frmSplash.h"
 
-#include <QMap>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMap>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +112,37 @@ TEST(Splash, TickHandsOverToTheGameWindowAndTheRunGoesOn)
     EXPECT_TRUE(testing_seams::seams().messages.empty());
 }
 
+TEST(Splash, ItsOwnTimerHandsOverAfterTwoSecondsAndNotBefore)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    StartProgram();
+    ASSERT_TRUE(frmSplash->IsLoaded());
+    EXPECT_EQ(frmSplash->Timer1->Interval(), 2000);
+    EXPECT_TRUE(frmSplash->Timer1->Enabled());
+    EXPECT_TRUE(frmSplash->Timer1->isRunning());
+
+    // The first moment the game window is seen loaded, polled from the loop.
+    qint64 handedOverAt = -1;
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (handedOverAt < 0 && frmQuorvaneConcentration->IsLoaded())
+            handedOverAt = sinceStart.elapsed();
+    });
+    watcher.start();
+
+    QTest::qWait(1200);
+    EXPECT_FALSE(frmQuorvaneConcentration->IsLoaded());
+    EXPECT_TRUE(frmSplash->IsLoaded() && frmSplash->window()->isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([] { return frmQuorvaneConcentration->IsLoaded(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return handedOverAt >= 0; }, 1000));
+    EXPECT_GE(handedOverAt, 1995);
+    EXPECT_TRUE(frmQuorvaneConcentration->window()->isVisible());
+    EXPECT_FALSE(frmSplash->IsLoaded());
+}
+
 TEST(Splash, ClosedEarlyTheRunEndsWithStatusZero)
 {
     StartProgram();
@@ -117,7 +150,7 @@ TEST(Splash, ClosedEarlyTheRunEndsWithStatusZero)
     QTest::keyClick(frmSplash->window(), Qt::Key_Q);
     EXPECT_EQ(testing_seams::seams().endCalls, 0);  // not before the window is gone
     FlushDeletes();
-    EXPECT_EQ(testing_seams::seams().endCalls, 1);
+    EXPECT_EQ(testing_seams::seams().endStatuses, std::vector<int>{0});
     EXPECT_FALSE(AnyWindowShown());
 }
 

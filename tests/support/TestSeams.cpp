@@ -57,7 +57,10 @@ void InstallSeams()
         // The program names Windows-style paths; look at the file they mean.
         return QFileInfo(QString(path).replace(u'\\', u'/')).isFile();
     });
-    vb::seams::setEnd([](int) { ++seams().endCalls; });
+    vb::seams::setEnd([](int status) {
+        ++seams().endCalls;
+        seams().endStatuses.push_back(status);
+    });
 }
 
 }  // namespace testing_seams

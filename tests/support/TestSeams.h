@@ -22,6 +22,7 @@ struct Recorder {
     std::vector<vb::seams::ShellExecuteCall> shellCalls;
     std::vector<QString> startedPrograms;
     int endCalls = 0;
+    std::vector<int> endStatuses;  // the exit status of each End, in order
     QStringList messageTexts() const;
 };
 
