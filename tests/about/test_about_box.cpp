@@ -31,7 +31,7 @@ bool ShowModalAndDo(const std::function<void()>& action)
 {
     bool timedOut = false;
     QTimer::singleShot(0, [&]() {
-        QVERIFY(QTest::qWaitForWindowExposed(frmAbout->window()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frmAbout->window()));
         action();
     });
     QTimer guard;
@@ -73,7 +73,7 @@ TEST(AboutBox, EnterEscapeAndCloseBoxCloseItAndEachOpeningReadsTheYear)
     SetYear(2024);
     ASSERT_TRUE(ShowModalAndDo([&]() {
         captions << frmAbout->lblCopyright->text();
-        QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != nullptr; }, 5000));
         focusOnOk = QApplication::focusWidget() == frmAbout->cmdOK;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }));
@@ -104,7 +104,7 @@ TEST(AboutBox, HiddenSystemInfoAccessKeyDoesNothing)
     ASSERT_TRUE(ShowModalAndDo([&]() {
         vb::FormWindow* w = frmAbout->window();
         w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
         EXPECT_FALSE(frmAbout->cmdSysInfo->isVisible());
 
         // An access key clicks its button a moment later (the animated

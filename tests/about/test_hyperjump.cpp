@@ -53,7 +53,7 @@ TEST(HyperJump, AddressReachesTheOpenerAsOneArgument)
     const QString url = QStringLiteral("http://x.example/a b;touch %1 `touch %1` $(touch %1)").arg(planted);
     HyperJump(url);
 
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(record); }, 5000));
     QFile f(record);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');

@@ -329,7 +329,7 @@ TEST_F(SavedGames, CancelIsSilentAndLeavesAPendingResolutionRunning)
     EXPECT_TRUE(seams().messages.empty());
     EXPECT_TRUE(snapshot() == before);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(g.Matches), 1, 1500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(g.Matches) == 1; }, 1500));
 }
 
 TEST_F(SavedGames, EachDialogHasItsOwnFilterFlagsAndRemembersItsOwnName)

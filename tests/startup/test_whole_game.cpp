@@ -47,15 +47,15 @@ TEST(WholeGame, FromTheSplashToTheSavedName)
     vb::seams::setTimerScale(0.05);
     frmSplash->Show();
     FrmQuorvaneConcentration& g = *frmQuorvaneConcentration;
-    QTRY_VERIFY_WITH_TIMEOUT(g.IsLoaded() && g.window()->isVisible(), 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(!frmSplash->IsLoaded(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g.IsLoaded() && g.window()->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frmSplash->IsLoaded(); }, 1000));
     EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), QStringLiteral("Score10")),
               QVariant(99999));
 
     // One mismatch first, then every pair.
     clickCell(g, cellOf(g, 1));
     clickCell(g, cellOf(g, 2));
-    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(g.ClickCount), 0, 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(g.ClickCount) == 0; }, 1000));
     EXPECT_EQ(g.imgCard(cellOf(g, 1)).Picture(), vb::LoadResPicture(quorvane::pictures::cardResourcePath(60)));
 
     bool sawNewEntry = false;
@@ -79,8 +79,8 @@ TEST(WholeGame, FromTheSplashToTheSavedName)
         }
         clickCell(g, cellOf(g, a));
         clickCell(g, cellOf(g, b));
-        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(g.Matches), v, 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(g.ClickCount), 0, 3000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(g.Matches) == v; }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return static_cast<int>(g.ClickCount) == 0; }, 3000));
     }
 
     EXPECT_TRUE(sawNewEntry);
