@@ -75,6 +75,7 @@ struct Loaded {
     std::shared_ptr<const RegistryDocument> doc;
     QString reason;  // why an Unreadable file could not be used
     std::vector<qsizetype> skipped;  // lines of an Ok file that could not be read
+    QByteArray bytes;                // and then the file as it was read, for its copy
 };
 
 // The last file read, so that the start-up's forty calls parse it once. A
@@ -173,6 +174,8 @@ Loaded loadFile(const QByteArray& path)
     auto doc = RegistryDocument::parse(bytes, &error, &result.skipped);
     if (!doc)
         return unreadable(error);
+    if (!result.skipped.empty())
+        result.bytes = bytes;
     result.state = State::Ok;
     result.id = FileId::of(st);
     result.mode = st.st_mode & 07777;
@@ -313,24 +316,18 @@ QByteArray lineList(const std::vector<qsizetype>& lines)
     return out;
 }
 
-// Writes a copy of the store, byte for byte, beside it, under the lock,
-// before a file some of whose lines were skipped is rewritten without them.
-// False when no copy could be made: the file must then stay as it is.
-bool keepCopyLocked(const QByteArray& path, const std::vector<qsizetype>& skipped)
+// Writes the bytes of the store as they were read, beside it, under the
+// lock, before a file some of whose lines were skipped is rewritten without
+// them. The copy's path, or empty when no copy could be made: the file must
+// then stay as it is.
+QByteArray keepCopyLocked(const QByteArray& path, const QByteArray& bytes, const std::vector<qsizetype>& skipped)
 {
-    QFile original(QFile::decodeName(path));
-    QByteArray bytes;
-    if (original.open(QIODevice::ReadOnly))
-        bytes = original.readAll();
-    const bool read = original.error() == QFileDevice::NoError;
-    original.close();
-
     const QByteArray base = path + ".corrupt-"
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
     QByteArray copy = base;
-    int error = read ? 0 : EIO;
+    int error = 0;
     int fd = -1;
-    for (int n = 2; read && n < 100; ++n) {
+    for (int n = 2; n < 100; ++n) {
         fd = ::open(copy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd >= 0)
             break;
@@ -363,15 +360,10 @@ bool keepCopyLocked(const QByteArray& path, const std::vector<qsizetype>& skippe
                      "Quorvane Concentration: %s of the registry file %s cannot be read, and no copy of the "
                      "file can be kept (%s); it is left as it is and nothing will be saved.\n",
                      lineList(skipped).constData(), path.constData(), std::strerror(error));
-        return false;
+        return QByteArray();
     }
     fsyncFolder(path);
-    std::fprintf(stderr,
-                 "Quorvane Concentration: %s of the registry file %s cannot be read and %s skipped; the "
-                 "file as it was is kept as %s.\n",
-                 lineList(skipped).constData(), path.constData(), skipped.size() == 1 ? "was" : "were",
-                 copy.constData());
-    return true;
+    return copy;
 }
 
 // The registry with the changes of an open transaction, or null.
@@ -458,6 +450,7 @@ struct OpenStore {
     long error = ERROR_SUCCESS;
     bool changed = false;
     std::vector<qsizetype> skipped;  // lines of the file that the rewrite leaves out
+    QByteArray original;             // the file as read, when lines were skipped
 };
 
 OpenStore openForChange()
@@ -499,6 +492,7 @@ OpenStore openForChange()
     store.doc = *loaded.doc;
     store.mode = loaded.state == State::Ok ? loaded.mode : 0644;
     store.skipped = loaded.skipped;
+    store.original = loaded.bytes;
     return store;
 }
 
@@ -512,14 +506,26 @@ long finishChange(OpenStore& store)
     const QByteArray bytes = store.doc.serialize();
     if (bytes.size() > kMaxStoreSize)
         return ERROR_CANTWRITE;
+    QByteArray copy;
     if (!store.skipped.empty()) {
-        if (!keepCopyLocked(store.target, store.skipped))
+        copy = keepCopyLocked(store.target, store.original, store.skipped);
+        if (copy.isEmpty())
             return ERROR_BADDB;  // rewriting would lose the lines no copy holds
-        store.skipped.clear();
     }
     const long rc = replaceFile(store.target, bytes, store.mode);
-    if (rc != ERROR_SUCCESS)
+    if (rc != ERROR_SUCCESS) {
+        if (!copy.isEmpty())
+            ::unlink(copy.constData());  // the file is still as it was
         return rc;
+    }
+    if (!copy.isEmpty()) {
+        std::fprintf(stderr,
+                     "Quorvane Concentration: %s of the registry file %s cannot be read and %s skipped; the "
+                     "file as it was is kept as %s.\n",
+                     lineList(store.skipped).constData(), store.target.constData(),
+                     store.skipped.size() == 1 ? "was" : "were", copy.constData());
+        store.skipped.clear();
+    }
 
     struct stat st {};
     if (::stat(store.target.constData(), &st) == 0) {

@@ -16,9 +16,9 @@ constexpr std::uint32_t kRegDword = 4;
 const char* const kHeader = "REGEDIT4";
 const char* const kHeaderV5 = "Windows Registry Editor Version 5.00";
 
-// The file is UTF-8. A person's editor may have saved it in the Western
-// code page or as UTF-16 with a byte-order mark instead; both are read as
-// well.
+// The file is UTF-8. A person's editor may have saved it, or some lines of
+// it, in the Western code page, or as UTF-16 with a byte-order mark
+// instead; all are read as well.
 QString decodeFile(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE")) {
@@ -27,8 +27,19 @@ QString decodeFile(const QByteArray& bytes)
     }
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8(bytes);
-    if (utf8.hasError())
-        return FromWindows1252(bytes);
+    if (!utf8.hasError())
+        return text;
+    // Each line in its own encoding: one line added by a tool that writes
+    // the Western code page must not turn the UTF-8 names around it into
+    // nonsense.
+    const QList<QByteArray> lines =
+        (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
+    text.clear();
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        if (k > 0)
+            text += u'\n';
+        text += FromAnsi(lines[k]);
+    }
     return text;
 }
 
@@ -264,8 +275,10 @@ bool parseValue(const QStringList& lines, qsizetype first, qsizetype* last, Pars
         list.chop(1);
         const qsizetype next = *last + 1;
         const QString more = next < lines.size() ? lines[next].trimmed() : QString();
-        // The next value or key is no continuation: this list broke off.
-        if (next >= lines.size() || more.startsWith(u'"') || more.startsWith(u'@') || more.startsWith(u'[')) {
+        // A blank line, a comment, the next value or key is no continuation:
+        // this list broke off.
+        if (next >= lines.size() || isSkippable(more) || more.startsWith(u'"') || more.startsWith(u'@')
+            || more.startsWith(u'[')) {
             unfinished = true;
             break;
         }

@@ -341,6 +341,13 @@ TEST_F(RegistryStoreTest, AFileSavedInTheWesternCodePageIsReadInIt)
     const auto v = get(kKey, "Player1");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->data, bytesOf("Ren\xC3\xA9 \xE2\x82\xAC", 10));  // "René €" in UTF-8
+
+    // One such line added to a UTF-8 file leaves the other lines as they are.
+    writeFile("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+              "\"Player1\"=\"\xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E\"\n"
+              "\"Player2\"=\"Jos\xE9\"\n");
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("\xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E", 10));
+    EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Jos\xC3\xA9", 6));
 }
 
 TEST_F(RegistryStoreTest, AnEmptyFileIsAnEmptyRegistry)
@@ -408,7 +415,10 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
         "[HKEY_NOWHERE\\Software]\n"            // 12
         "\"Hidden\"=\"x\"\n"                    // 13: belongs to no key that can be read
         "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
-        "\"Score3\"=dword:00000003\n";
+        "\"Score3\"=dword:00000003\n"
+        "\"Half\"=hex:01,02,\\\n"             // 16: a blank line is no continuation,
+        "\n"
+        "  03\n";                               // 18: so this line belongs to nothing
     writeFile(original);
 
     testing::internal::CaptureStderr();
@@ -416,7 +426,7 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Bo", 3));
     EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
-    for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden"})
+    for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden", "Half"})
         EXPECT_FALSE(get(kKey, skipped)) << skipped;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reading alone changes nothing";
     EXPECT_EQ(fileBytes(), original);
@@ -427,7 +437,7 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     ASSERT_EQ(set(kKey, "Player3", REG_SZ, bytesOf("Anonymous", 10)), ERROR_SUCCESS);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12 and 13 "), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16 and 18 "), std::string::npos) << said;
     const QStringList kept = entries(QStringLiteral("registry.reg.corrupt-*"));
     ASSERT_EQ(kept.size(), 1);
     EXPECT_NE(said.find(kept[0].toStdString()), std::string::npos) << said;
