@@ -301,6 +301,28 @@ bool moveAsideLocked(const QByteArray& path, const Loaded& loaded)
     return true;
 }
 
+// Writes all of bytes to fd, syncs it to disk and closes it (always): 0, or
+// the first error.
+int writeSyncClose(int fd, const QByteArray& bytes)
+{
+    int error = 0;
+    qsizetype written = 0;
+    while (written < bytes.size() && error == 0) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = errno;
+        else
+            written += n;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
 // "line 3", "lines 3, 7 and 8": the lines a message names.
 QByteArray lineList(const std::vector<qsizetype>& lines)
 {
@@ -337,21 +359,7 @@ QByteArray keepCopyLocked(const QByteArray& path, const QByteArray& bytes, const
         copy = base + '-' + QByteArray::number(n);
     }
     if (fd >= 0) {
-        error = 0;
-        qsizetype written = 0;
-        while (written < bytes.size() && error == 0) {
-            const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                error = errno;
-            else
-                written += n;
-        }
-        if (error == 0 && ::fsync(fd) != 0)
-            error = errno;
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
+        error = writeSyncClose(fd, bytes);
         if (error != 0)
             ::unlink(copy.constData());
     }
@@ -415,19 +423,7 @@ long replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode)
     };
     if (::fchmod(fd, mode) != 0)
         return fail(errno);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail(errno);
-        written += n;
-    }
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
+    if (const int error = writeSyncClose(fd, bytes)) {
         ::unlink(temp.constData());
         return codeOf(error);
     }
