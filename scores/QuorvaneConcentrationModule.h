@@ -5,6 +5,7 @@
 #include "Registry.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // Where the high-score table lives, below HKEY_LOCAL_MACHINE.
@@ -27,3 +28,14 @@ void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString&
 // since the last ResetRegistryWriteFailure() failed: the value was not stored.
 bool LastRegistryWriteFailed();
 void ResetRegistryWriteFailure();
+
+// The twenty values of the high-score table, Player1..Player10 then
+// Score1..Score10, as the start-up load reads them: each value's text, or
+// the default ("Anonymous", 99999) of one that reads as empty.
+QStringList ReadHighScoreTable();
+
+// The table as this copy of the game last read it from the registry or
+// stored it there, in the order above; empty until the start-up load. Save
+// compares the registry with it to find out whether another running copy of
+// the game has stored a table since.
+QStringList& KnownStoredHighScores();

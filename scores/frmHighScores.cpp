@@ -67,6 +67,30 @@ void PaintGrid(vb::Grid* grid)
             .arg(vb::kWindowGreen.name(), kNameBoxGreen.name(), system.color(QPalette::ButtonText).name()));
 }
 
+// Puts a name and its score into a table at the score's rank: the
+// lowest-numbered rank whose score is greater, so below every equal score,
+// also in a table out of rank order. The ranks below move down by one and the
+// tenth entry drops out. The rank, or 0 when the score makes none (the table
+// is then left as it is).
+int InsertAtRank(vb::BoundedArray<QString, 1, 10>& players, vb::BoundedArray<QString, 1, 10>& scores,
+                 double score, const QString& scoreText, const QString& name)
+{
+    int found = 0;
+    for (int i = 10; i >= 1; --i) {
+        if (ScoreValue(scores(i)) > score)
+            found = i;
+    }
+    if (found == 0)
+        return 0;
+    for (int i = 10; i >= found + 1; --i) {
+        scores(i) = scores(i - 1);
+        players(i) = players(i - 1);
+    }
+    scores(found) = scoreText;
+    players(found) = name;
+    return found;
+}
+
 }  // namespace
 
 double ScoreValue(const QString& score)
@@ -266,26 +290,40 @@ void FrmHighScores::Form_Load()
 
 bool FrmHighScores::InsertNewEntry()
 {
-    // The lowest-numbered rank whose score is greater wins, so the new entry
-    // goes below every equal score, also in a table out of rank order.
-    int found = 0;
-    for (int i = 10; i >= 1; --i) {
-        const double tries = frmQuorvaneConcentration->Tries;
-        if (ScoreValue(Scores(i)) > tries)
-            found = i;
-    }
-    if (found == 0)
+    const int rank = InsertAtRank(Players, Scores, frmQuorvaneConcentration->Tries,
+                                  vb::CStr(frmQuorvaneConcentration->Tries), QString());  // named by Save
+    if (rank == 0)
         return false;
-    NewScorePos = found;
-
-    for (int i = 10; i >= NewScorePos + 1; --i) {
-        Scores(i) = Scores(i - 1);
-        Players(i) = Players(i - 1);
-    }
-
-    Scores(NewScorePos) = vb::CStr(frmQuorvaneConcentration->Tries);
-    Players(NewScorePos) = QString();  // named by Save
+    NewScorePos = rank;
     return true;
+}
+
+bool FrmHighScores::TakeStoredTable(const QStringList& stored)
+{
+    const QString name = Players(NewScorePos);
+    const QString score = Scores(NewScorePos);
+    for (int k = 1; k <= 10; ++k) {
+        Players(k) = stored[k - 1];
+        Scores(k) = stored[k + 9];
+    }
+    const int rank = InsertAtRank(Players, Scores, ScoreValue(score), score, name);
+    if (rank == 0)
+        return false;
+    NewScorePos = rank;
+    return true;
+}
+
+void FrmHighScores::ShowTable(int currentRow)
+{
+    for (int r = 1; r <= 10; ++r) {
+        fgHighScores->setRow(r);
+        fgHighScores->setCol(0);
+        fgHighScores->setText(Scores(r));
+        fgHighScores->setCol(1);
+        fgHighScores->setText(Players(r));
+    }
+    fgHighScores->setRow(currentRow);
+    fgHighScores->setCol(1);
 }
 
 void FrmHighScores::Form_Resize()
@@ -311,18 +349,34 @@ void FrmHighScores::btnSave_Click()
     // of the game never sees names moved without their scores.
     ResetRegistryWriteFailure();
     vb::RegistryTransaction together;
-    for (int k = 1; k <= 10; ++k)
-        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
-                           QVariant(Players(k)));
-    for (int k = 1; k <= 10; ++k)
-        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
-                           QVariant(Scores(k)));
+    // Read under the store's lock: when another running copy of the game has
+    // stored a table since this one was read, this game's entry goes into
+    // that table, so that neither copy's entries are lost.
+    const QStringList stored = ReadHighScoreTable();
+    const QStringList& known = KnownStoredHighScores();
+    const bool storedElsewhere = !known.isEmpty() && stored != known;
+    const bool store = !storedElsewhere || TakeStoredTable(stored);
+    if (store) {
+        for (int k = 1; k <= 10; ++k)
+            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
+                               QVariant(Players(k)));
+        for (int k = 1; k <= 10; ++k)
+            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
+                               QVariant(Scores(k)));
+    }
+    const QStringList nowStored = store ? ReadHighScoreTable() : stored;
     const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
+    if (!failed)
+        KnownStoredHighScores() = nowStored;
 
     for (int k = 1; k <= 10; ++k) {
         Player(k) = Players(k);
         Score(k) = Scores(k);
     }
+    // The stored table with this entry at its rank, or without it when it
+    // no longer makes one there.
+    if (storedElsewhere)
+        ShowTable(store ? NewScorePos.get() : 10);
 
     btnClear->setEnabled(true);
     btnOK->setEnabled(true);
@@ -352,7 +406,10 @@ void FrmHighScores::btnClear_Click()
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
                            QVariant(kDefaultScoreNumber));
+    const QStringList nowStored = ReadHighScoreTable();
     const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
+    if (!failed)
+        KnownStoredHighScores() = nowStored;
 
     for (int k = 1; k <= 10; ++k)
         Player(k) = kDefaultPlayer;

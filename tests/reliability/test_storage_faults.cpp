@@ -145,6 +145,37 @@ int writeGames()
     }
 }
 
+// Loads the table, waits until the test says go, then saves one entry: a
+// copy that finished its game after another copy saved.
+int saveLate()
+{
+    LoadHighScoreTable();
+    say("loaded");
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        return 8;
+    frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(env("QUORVANE_CHILD_TRIES").toInt());
+    frmHighScores->EndWithHighScores = true;
+    frmHighScores->Load();
+    if (frmHighScores->btnSave->isHidden())
+        return 4;
+    frmHighScores->txtPlayer->setText(QString::fromUtf8(env("QUORVANE_CHILD_TAG")));
+    seams().messages.clear();
+    frmHighScores->btnSave->click();
+    if (!seams().messages.empty())
+        return 3;
+    // The grid in the members' order, then the current cell.
+    const vb::Grid* grid = frmHighScores->fgHighScores;
+    QStringList shown;
+    for (int c = 1; c >= 0; --c)
+        for (int r = 1; r <= 10; ++r)
+            shown << grid->TextMatrix(r, c);
+    shown << QStringLiteral("%1,%2").arg(grid->Row()).arg(grid->Col());
+    say("done " + memberTable().join(u'\t').toUtf8());
+    say("grid " + shown.join(u'\t').toUtf8());
+    return 0;
+}
+
 // Drops root, so that folder permissions apply, then saves one entry.
 int saveWithoutRights()
 {
@@ -189,15 +220,19 @@ public:
     }
 
     // Waits until the copy reports its first finished save.
-    bool waitForFirstSave()
+    bool waitForFirstSave() { return waitFor(QStringLiteral("done ")); }
+
+    bool waitFor(const QString& word)
     {
-        while (!lines_.join(u'\n').contains(QStringLiteral("done "))) {
+        while (!lines_.join(u'\n').contains(word)) {
             if (!process_.waitForReadyRead(30000))
                 return false;
             collect();
         }
         return true;
     }
+
+    void tell(const QByteArray& line) { process_.write(line + '\n'); process_.waitForBytesWritten(5000); }
 
     void kill()
     {
@@ -310,6 +345,8 @@ TEST(StorageCopy, DISABLED_Writer)
         code = writeGames();
     else if (mode == "readonly")
         code = saveWithoutRights();
+    else if (mode == "late")
+        code = saveLate();
     std::fflush(nullptr);
     std::_Exit(code);
 }
@@ -408,6 +445,66 @@ TEST_F(StorageFaults, TwoCopiesSavingHighScoresAtOnceLoseNeithersWrites)
     const auto stored = storedTable(store_, &why);
     ASSERT_TRUE(stored) << why.toStdString();
     EXPECT_TRUE(*stored == lastA || *stored == lastB) << stored->join(u'|').toStdString();
+}
+
+TEST_F(StorageFaults, ASaveAfterAnotherCopysSaveKeepsBothEntries)
+{
+    // Ten entries, K1 with 10 tries to K10 with 100.
+    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + QByteArray(kHighScoreKey) + "]\n";
+    for (int i = 1; i <= 10; ++i)
+        text += "\"Player" + QByteArray::number(i) + "\"=\"K" + QByteArray::number(i) + "\"\n";
+    for (int i = 1; i <= 10; ++i)
+        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
+    {
+        QFile f(store_);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    const auto table = [](const QString& names, const QString& scores) {
+        return names.split(u' ') + scores.split(u' ');
+    };
+    struct Case {
+        const char* what;
+        int otherTries;  // the copy that saves first: this test process
+        const char* otherName;
+        int lateTries;   // the copy that loaded before that save
+        const char* lateName;
+        QStringList stored;
+        QString currentCell;
+    };
+    const Case cases[] = {
+        {"the late entry goes below the other copy's", 6, "BBB", 8, "AAA",
+         table("BBB AAA K1 K2 K3 K4 K5 K6 K7 K8", "6 8 10 20 30 40 50 60 70 80"), "2,1"},
+        {"the late entry no longer makes a rank", 5, "CCC", 75, "DDD",
+         table("CCC BBB AAA K1 K2 K3 K4 K5 K6 K7", "5 6 8 10 20 30 40 50 60 70"), "10,1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QProcessEnvironment e;
+        e.insert(QStringLiteral("QUORVANE_CHILD_TRIES"), QString::number(c.lateTries));
+        e.insert(QStringLiteral("QUORVANE_CHILD_TAG"), QString::fromLatin1(c.lateName));
+        Copy late(QStringLiteral("late"), store_, e);
+        ASSERT_TRUE(late.waitFor(QStringLiteral("loaded")));
+
+        LoadHighScoreTable();
+        frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(c.otherTries);
+        frmHighScores->EndWithHighScores = true;
+        frmHighScores->Load();
+        frmHighScores->txtPlayer->setText(QString::fromLatin1(c.otherName));
+        frmHighScores->btnSave->click();
+        frmHighScores->Unload();
+
+        late.tell("go");
+        int code = -1;
+        ASSERT_TRUE(late.finish(&code));
+        ASSERT_EQ(code, 0) << "3: told not saved, 4: no new entry, 8: no go";
+        const auto text = [](const QStringList& l) { return l.join(u'|').toStdString(); };
+        QString why;
+        EXPECT_EQ(text(storedTable(store_, &why).value_or(QStringList{why})), text(c.stored));
+        EXPECT_EQ(text(late.last(QStringLiteral("done"))), text(c.stored));
+        EXPECT_EQ(text(late.last(QStringLiteral("grid"))), text(c.stored + QStringList{c.currentCell}));
+    }
+    EXPECT_TRUE(seams().messages.empty());
 }
 
 TEST_F(StorageFaults, AReadOnlyStoreFolderGivesTheMessageNotACrash)
