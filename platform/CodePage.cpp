@@ -19,10 +19,13 @@ QString FromAnsi(const QByteArray& bytes)
 
 bool DecodeUtf8Exactly(const QByteArray& bytes, QString* text)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // A leading U+FEFF is part of the text here (a name may begin with it),
+    // not a byte-order mark for the decoder to drop: a file's own mark is
+    // the file reader's business.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString decoded = utf8(bytes);
-    // The round trip also catches a leading byte-order mark, which the
-    // decoder drops.
+    // The round trip makes sure that nothing was dropped or replaced.
     if (utf8.hasError() || decoded.toUtf8() != bytes)
         return false;
     *text = std::move(decoded);

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace vb {
 
 namespace {
@@ -16,31 +18,56 @@ constexpr std::uint32_t kRegDword = 4;
 const char* const kHeader = "REGEDIT4";
 const char* const kHeaderV5 = "Windows Registry Editor Version 5.00";
 
-// The file is UTF-8. A person's editor may have saved it, or some lines of
-// it, in the Western code page, or as UTF-16 with a byte-order mark
-// instead; all are read as well.
-QString decodeFile(const QByteArray& bytes)
+// Splits at CR, LF and CRLF alike: editors on every system have saved the
+// file, and some mix their line ends.
+template <typename Char, typename Text>
+QList<Text> splitLines(const Text& text)
+{
+    QList<Text> lines;
+    qsizetype start = 0;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text[k] != Char('\r') && text[k] != Char('\n'))
+            continue;
+        lines.append(text.mid(start, k - start));
+        if (text[k] == Char('\r') && k + 1 < text.size() && text[k + 1] == Char('\n'))
+            ++k;
+        start = k + 1;
+    }
+    lines.append(text.mid(start));
+    return lines;
+}
+
+// The file's lines. The file is UTF-8. A person's editor may have saved it,
+// or some lines of it, in the Western code page, or as UTF-16 with a
+// byte-order mark instead; all are read as well.
+QStringList decodeLines(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE")) {
         QStringDecoder utf16(QStringConverter::Utf16LE);
-        return utf16(bytes.mid(2));
+        const QString text = utf16(bytes.mid(2));
+        return splitLines<char16_t>(text);
     }
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
+    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = utf8(body);
     if (!utf8.hasError())
-        return text;
-    // Each line in its own encoding: one line added by a tool that writes
-    // the Western code page must not turn the UTF-8 names around it into
-    // nonsense.
-    const QList<QByteArray> lines =
-        (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
-    text.clear();
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        if (k > 0)
-            text += u'\n';
-        text += FromAnsi(lines[k]);
-    }
-    return text;
+        return splitLines<char16_t>(text);
+    // Each line in its own encoding, split where the parser splits: one line
+    // added by a tool that writes the Western code page must not turn the
+    // UTF-8 names around it into nonsense.
+    QStringList lines;
+    for (const QByteArray& line : splitLines<char>(body))
+        lines.append(FromAnsi(line));
+    return lines;
+}
+
+// Neither the game nor a text editor puts a NUL in a line: a line that holds
+// one was damaged (a crash, a tool) and is skipped like any line that cannot
+// be read. Other control characters read as they always have: a tab is a
+// blank, and a value name that the game stored may hold the others.
+bool holdsNul(const QString& line)
+{
+    return line.contains(QChar(0));
 }
 
 QString quote(const QString& text)
@@ -434,12 +461,7 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     if (skippedLines)
         skippedLines->clear();
 
-    QString text = decodeFile(bytes);
-    if (text.contains(QChar(0)))
-        return fail(QStringLiteral("binary data"), 0);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(u'\r', u'\n');
-    const QStringList lines = text.split(u'\n');
+    const QStringList lines = decodeLines(bytes);
 
     RegistryDocument doc;
     qsizetype i = 0;
@@ -473,11 +495,16 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     QHash<QString, std::size_t> stored;  // value positions by key and folded name
     for (; i < lines.size(); ++i) {
         const QString t = lines[i].trimmed();
-        if (isSkippable(t))
+        const bool damaged = holdsNul(lines[i]);
+        if (isSkippable(t) && !damaged)
             continue;
 
         if (t.startsWith(u'[')) {
             section = Section::Unreadable;
+            if (damaged) {
+                skip(i, i, QStringLiteral("a NUL byte"));
+                continue;
+            }
             if (!t.endsWith(u']') || t.size() < 3) {
                 skip(i, i, QStringLiteral("unfinished key name"));
                 continue;
@@ -502,7 +529,14 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         ParsedValue value;
         QString why;
         qsizetype last = i;
-        if (!parseValue(lines, i, &last, &value, &why)) {
+        bool read = parseValue(lines, i, &last, &value, &why);
+        // Checked over every line the value takes, so that a hex list with
+        // a damaged line is skipped with all of its lines.
+        if (std::any_of(lines.begin() + i, lines.begin() + last + 1, holdsNul)) {
+            read = false;
+            why = QStringLiteral("a NUL byte");
+        }
+        if (!read) {
             skip(i, last, why);
             i = last;
             continue;

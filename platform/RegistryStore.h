@@ -32,11 +32,12 @@ struct RegistryKey {
 
 class RegistryDocument {
 public:
-    // The file's text. Lines that cannot be read are skipped whole and
-    // their numbers (from 1) listed in *skippedLines; every other value is
-    // kept. std::nullopt with a short reason for a text that is no registry
-    // file: no header, binary data, or not one line that can be read. An
-    // empty file (or one of blanks only) is an empty registry.
+    // The file's text. Lines that cannot be read (a line holding a NUL byte
+    // among them) are skipped whole and their numbers (from 1) listed in
+    // *skippedLines; every other value is kept. std::nullopt with a short
+    // reason for a text that is no registry file: no header, or not one line
+    // that can be read. An empty file (or one of blanks only) is an empty
+    // registry.
     static std::optional<RegistryDocument> parse(const QByteArray& bytes, QString* error = nullptr,
                                                  std::vector<qsizetype>* skippedLines = nullptr);
     QByteArray serialize() const;

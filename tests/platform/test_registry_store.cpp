@@ -370,6 +370,7 @@ TEST_F(RegistryStoreTest, UnreadableFilesAreKeptAsideAndTheRegistryStartsEmpty)
         // Not one line that can be read.
         "REGEDIT4\n\n\"Score1\"=\"value outside a key\"\n",
         "REGEDIT4\n\n[HKEY_NOWHERE\\Software]\n\"Score1\"=dword:00000001\n",
+        QByteArray("REGEDIT4\n\0\0\0\0\n", 14),
     };
     for (const QByteArray& bytes : damaged) {
         SCOPED_TRACE(bytes.left(40).toStdString());
@@ -400,7 +401,7 @@ TEST_F(RegistryStoreTest, UnreadableFilesAreKeptAsideAndTheRegistryStartsEmpty)
 
 TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBeforeARewrite)
 {
-    const QByteArray original =
+    QByteArray original =
         "REGEDIT4\n"
         "\n"
         "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
@@ -419,6 +420,12 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
         "\"Half\"=hex:01,02,\\\n"             // 16: a blank line is no continuation,
         "\n"
         "  03\n";                               // 18: so this line belongs to nothing
+    static const char damaged[] =
+        "\"Junk\"=\"nul\0inside\"\n"             // 19: a NUL costs its line,
+        "\"Nul\0Blob\"=hex:01,\\\n"            // 20, 21: and a hex value's every line,
+        "  02\n"
+        "\"Score4\"=dword:00000004\n";         // but nothing after it
+    original += QByteArray(damaged, sizeof damaged - 1);
     writeFile(original);
 
     testing::internal::CaptureStderr();
@@ -426,7 +433,8 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Bo", 3));
     EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
-    for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden", "Half"})
+    EXPECT_EQ(get(kKey, "Score4")->data, bytesOf("\4\0\0\0", 4));
+    for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden", "Half", "Junk"})
         EXPECT_FALSE(get(kKey, skipped)) << skipped;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reading alone changes nothing";
     EXPECT_EQ(fileBytes(), original);
@@ -437,7 +445,7 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     ASSERT_EQ(set(kKey, "Player3", REG_SZ, bytesOf("Anonymous", 10)), ERROR_SUCCESS);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16 and 18 "), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16, 18, 19, 20 and 21 "), std::string::npos) << said;
     const QStringList kept = entries(QStringLiteral("registry.reg.corrupt-*"));
     ASSERT_EQ(kept.size(), 1);
     EXPECT_NE(said.find(kept[0].toStdString()), std::string::npos) << said;

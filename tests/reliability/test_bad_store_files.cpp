@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 using testing_seams::seams;
@@ -175,39 +176,114 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
     }
 }
 
-TEST_F(BadStoreFiles, AMistypedLineCostsOnlyItsOwnValue)
+TEST_F(BadStoreFiles, ALineThatCannotBeReadCostsOnlyItsOwnValue)
 {
-    const QString path = useStore("mistyped");
-    QByteArray original = goodStore();
-    original.replace("\"Player3\"=\"Keeper 3\"", "Player3 = Ann");  // line 6
-    write(path, original);
+    const struct {
+        const char* what;
+        QByteArray from, to;  // the damage done to the good store
+        int line;             // where it is
+        int lostPlayer;       // the name it costs, if any
+    } cases[] = {
+        {"mistyped", "\"Player3\"=\"Keeper 3\"", "Player3 = Ann", 6, 3},
+        // A NUL is left behind by a crash or a tool, never by the game.
+        {"a NUL byte", "\"Player4\"", "\"Junk\"=\"nul" + QByteArray(1, '\0') + "inside\"\n\"Player4\"", 7, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = useStore(c.what);
+        QByteArray original = goodStore();
+        original.replace(c.from, c.to);
+        write(path, original);
 
-    testing::internal::CaptureStderr();
-    LoadHighScoreTable();
-    const std::string said = testing::internal::GetCapturedStderr();
+        testing::internal::CaptureStderr();
+        LoadHighScoreTable();
+        QStringList players;
+        for (int r = 1; r <= 10; ++r) {
+            players << (r == c.lostPlayer ? QStringLiteral("Anonymous") : QStringLiteral("Keeper %1").arg(r));
+            EXPECT_EQ(frmHighScores->Player(r), players.back()) << r;
+            EXPECT_EQ(frmHighScores->Score(r), QString::number(10 * r)) << r;
+        }
+        saveNewEntry(QStringLiteral("Newcomer"), 45);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("line " + std::to_string(c.line) + ' '), std::string::npos) << said;
 
-    for (int r = 1; r <= 10; ++r) {
-        EXPECT_EQ(frmHighScores->Player(r), r == 3 ? QStringLiteral("Anonymous") : QStringLiteral("Keeper %1").arg(r)) << r;
-        EXPECT_EQ(frmHighScores->Score(r), QString::number(10 * r)) << r;
+        // The file as it was lies beside the store; the store holds every
+        // value it had, and the default only where the damaged line was.
+        const QStringList aside = keptAside(path);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_NE(said.find(aside[0].toStdString()), std::string::npos) << said;
+        QFile kept(QFileInfo(path).absolutePath() + u'/' + aside[0]);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), original);
+        QFile store(path);
+        ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+        const QByteArray now = store.readAll();
+        players.insert(4, QStringLiteral("Newcomer"));
+        const int scores[] = {10, 20, 30, 40, 45, 50, 60, 70, 80, 90};
+        for (int r = 1; r <= 10; ++r) {
+            EXPECT_TRUE(now.contains("\"Player" + QByteArray::number(r) + "\"=\"" + players[r - 1].toUtf8() + "\"\n")) << r;
+            EXPECT_TRUE(now.contains("\"Score" + QByteArray::number(r) + "\"=dword:"
+                                     + QByteArray::number(scores[r - 1], 16).rightJustified(8, '0') + '\n')) << r;
+        }
+        EXPECT_FALSE(now.contains("Ann\n"));
+        EXPECT_FALSE(now.contains("Junk"));
     }
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("line 6 "), std::string::npos) << said;
+}
 
-    // The file as it was lies beside the store; the store holds every value
-    // it had, and the default only where the mistyped line was.
-    const QStringList aside = keptAside(path);
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_NE(said.find(aside[0].toStdString()), std::string::npos) << said;
-    QFile kept(QFileInfo(path).absolutePath() + u'/' + aside[0]);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), original);
-    QFile store(path);
-    ASSERT_TRUE(store.open(QIODevice::ReadOnly));
-    const QByteArray now = store.readAll();
-    EXPECT_TRUE(now.contains("\"Player3\"=\"Anonymous\"\n"));
-    EXPECT_TRUE(now.contains("\"Player4\"=\"Keeper 4\"\n"));
-    EXPECT_TRUE(now.contains("\"Score10\"=dword:00000064\n"));
-    EXPECT_FALSE(now.contains("Ann\n"));
+TEST_F(BadStoreFiles, NamesReadAsTypedWhateverTheLineEndsAndTheFirstCharacter)
+{
+    // Player1..3 of a store whose first name an older tool wrote in the
+    // Western code page.
+    const QList<QByteArray> typedNames = {"Jos\xC3\xA9", "\xC5\x81ukasz", "\xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E"};
+    QByteArray named = goodStore();
+    named.replace("\"Keeper 1\"", "\"Jos\xE9\"");
+    named.replace("\"Keeper 2\"", "\"" + typedNames[1] + "\"");
+    named.replace("\"Keeper 3\"", "\"" + typedNames[2] + "\"");
+    QByteArray mixed;
+    const char* const ends[] = {"\r", "\n", "\r\n"};
+    const QList<QByteArray> lines = named.split('\n');
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        mixed += lines[k] + (k + 1 < lines.size() ? ends[k % 3] : "");
+    const QString bom(QChar(0xFEFF));
+
+    const struct {
+        const char* what;
+        QByteArray store;
+        QList<QByteArray> names;  // Player1..3 as they read, in UTF-8
+        QString newName;          // saved at the top
+    } cases[] = {
+        {"CR line ends", QByteArray(named).replace('\n', '\r'), typedNames, QStringLiteral("Zo\u00EB")},
+        {"mixed line ends", mixed, typedNames, QStringLiteral("Zo\u00EB")},
+        {"a name that begins with U+FEFF", goodStore(), {"Keeper 1", "Keeper 2", "Keeper 3"}, bom + QStringLiteral("Zo\u00EB")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = useStore(c.what);
+        write(path, c.store);
+        LoadHighScoreTable();
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_EQ(frmHighScores->Player(r), QString::fromUtf8(c.names[r - 1])) << r;
+
+        saveNewEntry(c.newName, 5);
+        // The next start reads the file anew, not what this copy wrote.
+        const QString again = path + QStringLiteral(".again");
+        ASSERT_TRUE(QFile::copy(path, again));
+        ASSERT_EQ(std::rename(QFile::encodeName(again).constData(), QFile::encodeName(path).constData()), 0);
+        LoadHighScoreTable();
+        EXPECT_EQ(frmHighScores->Player(1), c.newName);
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_EQ(frmHighScores->Player(r + 1), QString::fromUtf8(c.names[r - 1])) << r;
+
+        // Stored in UTF-8, as typed; nothing was skipped on the way.
+        QFile store(path);
+        ASSERT_TRUE(store.open(QIODevice::ReadOnly));
+        const QByteArray now = store.readAll();
+        EXPECT_TRUE(now.contains("\"Player1\"=\"" + c.newName.toUtf8() + "\"\n")) << now.toStdString();
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_TRUE(now.contains("\"Player" + QByteArray::number(r + 1) + "\"=\"" + c.names[r - 1] + "\"\n")) << r;
+        EXPECT_TRUE(keptAside(path).isEmpty());
+    }
 }
 
 TEST_F(BadStoreFiles, ALargeStoreJustUnderTheLimitLoadsInReasonableTime)
