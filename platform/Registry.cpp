@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -18,9 +19,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -127,6 +130,7 @@ Loaded loadFile(const QByteArray& path)
         result.state = State::Unreadable;
         result.reason = reason;
         result.id = FileId::of(st);
+        result.mode = st.st_mode & 07777;
         gCache = Cache{result.id, result, false};
         return result;
     };
@@ -182,6 +186,31 @@ Loaded loadFile(const QByteArray& path)
     result.doc = std::make_shared<const RegistryDocument>(std::move(*doc));
     gCache = Cache{result.id, result, false};
     return result;
+}
+
+// A file without a single write bit is one its owner made read-only: the
+// game never replaces it, although rename needs only the folder's rights.
+bool writeProtected(mode_t mode)
+{
+    return (mode & 0222) == 0;
+}
+
+// Whether the store's path leads to a pipe, a device, a socket or a folder.
+// Such a store is never opened and nothing is made beside it: a lock or a
+// temporary file next to /dev/zero is no store. Said once per path, not once
+// per value the game tries to store.
+bool leadsToNoFile(const QByteArray& path)
+{
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return false;
+    static std::set<QByteArray> said;  // under gMutex
+    if (said.insert(path).second)
+        std::fprintf(stderr,
+                     "Quorvane Concentration: the registry file %s is no regular file; stored values are "
+                     "unavailable and nothing will be saved.\n",
+                     path.constData());
+    return true;
 }
 
 // The file that writes replace: a symbolic link is followed, so that a store
@@ -385,12 +414,18 @@ std::shared_ptr<const RegistryDocument> readStore()
         return std::make_shared<const RegistryDocument>(*pending);
     const QByteArray path = QFile::encodeName(RegistryStorePath());
     Loaded loaded = loadFile(path);
+    if (loaded.state == State::NotAFile) {
+        leadsToNoFile(path);  // says why, once
+        return emptyDocument();
+    }
     if (loaded.state == State::Unreadable) {
         if (gCache && gCache->id == loaded.id && gCache->asideTried)
             return emptyDocument();
         const QByteArray target = writeTarget(path);
         bool moved = false;
-        if (!target.isEmpty()) {
+        if (writeProtected(loaded.mode)) {
+            reportStuck(path, loaded, "it is read-only");
+        } else if (!target.isEmpty()) {
             StoreLock lock(target);
             if (lock.error() == ERROR_SUCCESS)
                 moved = moveAsideLocked(target, loaded);
@@ -436,6 +471,31 @@ long replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode)
     return ERROR_SUCCESS;
 }
 
+// Removes the temporary files of this store that a write killed half-way
+// left behind (mkostemp's names: six letters or digits). Under the lock no
+// other write is under way, so none of them is in use.
+void removeLeftoversLocked(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const QByteArray prefix = path.mid(slash + 1) + ".tmp-";
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix)
+            || !std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                            [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dirFd, name.constData(), 0);
+    }
+    ::closedir(dir);
+}
+
 // The store opened for changing: its lock held and its file read afresh (a
 // second copy of the game may have written since).
 struct OpenStore {
@@ -452,9 +512,19 @@ struct OpenStore {
 OpenStore openForChange()
 {
     OpenStore store;
-    store.target = writeTarget(QFile::encodeName(RegistryStorePath()));
+    const QByteArray path = QFile::encodeName(RegistryStorePath());
+    if (leadsToNoFile(path)) {
+        store.error = ERROR_ACCESS_DENIED;
+        return store;
+    }
+    store.target = writeTarget(path);
     if (store.target.isEmpty()) {
         store.error = ERROR_CANTWRITE;
+        return store;
+    }
+    struct stat st {};
+    if (::stat(store.target.constData(), &st) == 0 && S_ISREG(st.st_mode) && writeProtected(st.st_mode)) {
+        store.error = ERROR_ACCESS_DENIED;  // checked before the lock, so that nothing is made beside it
         return store;
     }
     const QString folder = QFileInfo(QFile::decodeName(store.target)).absolutePath();
@@ -470,8 +540,9 @@ OpenStore openForChange()
     }
 
     Loaded loaded = loadFile(store.target);
-    if (loaded.state == State::NotAFile) {
-        store.error = ERROR_ACCESS_DENIED;
+    if (loaded.state == State::NotAFile
+        || ((loaded.state == State::Ok || loaded.state == State::Unreadable) && writeProtected(loaded.mode))) {
+        store.error = ERROR_ACCESS_DENIED;  // changed since the checks above
         return store;
     }
     if (loaded.state == State::Unreadable) {
@@ -508,6 +579,7 @@ long finishChange(OpenStore& store)
         if (copy.isEmpty())
             return ERROR_BADDB;  // rewriting would lose the lines no copy holds
     }
+    removeLeftoversLocked(store.target);
     const long rc = replaceFile(store.target, bytes, store.mode);
     if (rc != ERROR_SUCCESS) {
         if (!copy.isEmpty())

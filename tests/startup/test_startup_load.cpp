@@ -5,17 +5,29 @@
 #include "frmHighScores.h"
 #include "frmQuorvaneConcentration.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using store::Get;
 using store::Number;
 using store::Put;
 using store::Text;
+using testing_seams::seams;
 using Value = std::pair<std::uint32_t, QByteArray>;
 
 namespace {
@@ -41,6 +53,75 @@ void WriteStoreFile(const QByteArray& bytes)
     f.close();
     QFile::remove(path);
     ASSERT_TRUE(QFile::rename(path + QStringLiteral(".new"), path));
+}
+
+const QString kNotSaved = QStringLiteral("The high scores could not be saved.");
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void MakeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(path);
+    f.write(bytes);
+}
+
+// Everything in a folder, pipes and hidden files included.
+std::string Listing(const QString& folder)
+{
+    return QDir(folder)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)
+        .join(u' ')
+        .toStdString();
+}
+
+// A store of ten named entries whose third line of values is mistyped, so
+// that it is skipped and its value missing.
+QByteArray StoreWithAMistypedLine()
+{
+    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n";
+    for (int i = 1; i <= 10; ++i)
+        text += i == 3 ? QByteArray("\"Player3\" = Ann\n")
+                       : "\"Player" + QByteArray::number(i) + "\"=\"Keeper " + QByteArray::number(i) + "\"\n";
+    for (int i = 1; i <= 10; ++i)
+        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
+    return text;
+}
+
+// A finished game's entry, named and saved through the window; the messages
+// it showed.
+QStringList SaveNewEntry(const QString& name, int tries)
+{
+    seams().messages.clear();
+    frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(tries);
+    frmHighScores->EndWithHighScores = true;
+    frmHighScores->Load();
+    frmHighScores->txtPlayer->setText(name);
+    frmHighScores->btnSave->click();
+    frmHighScores->Unload();
+    return seams().messageTexts();
+}
+
+// The store this process uses, set for one test.
+class StoreAt {
+public:
+    explicit StoreAt(const QString& path) : previous_(qgetenv("QUORVANE_REGISTRY")) { use(path); }
+    ~StoreAt() { qputenv("QUORVANE_REGISTRY", previous_); }
+    void use(const QString& path) { qputenv("QUORVANE_REGISTRY", QFile::encodeName(path)); }
+
+private:
+    QByteArray previous_;
+};
+
+// The names a copy of a store gets in the second of the given time.
+QString CopyName(const QString& store, const QDateTime& when, int n)
+{
+    const QString base = store + QStringLiteral(".corrupt-") + when.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    return n == 1 ? base : base + QStringLiteral("-%1").arg(n);
 }
 
 }  // namespace
@@ -166,4 +247,194 @@ TEST(StartupLoad, AnOldStoreInTheWesternCodePageReadsAsItWasWritten)
     EXPECT_EQ(Member(Player(1)), QStringLiteral(u"Ren\u00e9 \u20ac"));
     EXPECT_EQ(Get(Player(1)), Value(vb::REG_SZ, QByteArray("Ren\xE9 \x80", 7)))
         << "the stored bytes stay as they were";
+}
+
+TEST(StartupLoad, AStoreThatIsNoFileIsNeitherOpenedNorJoinedByFilesOfOurs)
+{
+    // Were the game to open the pipe for reading it would wait forever; the
+    // alarm ends this test instead.
+    struct Alarm {
+        Alarm() { alarm(60); }
+        ~Alarm() { alarm(0); }
+    } guard;
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("folder.reg"))));
+    StoreAt store(testing_seams::RegistryFile());
+    const bool devLockBefore = QFileInfo::exists(QStringLiteral("/dev/null.lock"));
+    struct Case {
+        const char* what;
+        QString store;
+        QString leadsTo;  // empty: the store path itself is no file
+    };
+    const Case cases[] = {
+        {"a link to a pipe", dir.filePath(QStringLiteral("pipe.reg")), pipe},
+        {"a link to a device", dir.filePath(QStringLiteral("null.reg")), QStringLiteral("/dev/null")},
+        {"a folder", dir.filePath(QStringLiteral("folder.reg")), QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.leadsTo.isEmpty()) {
+            ASSERT_TRUE(QFile::link(c.leadsTo, c.store));
+        }
+        store.use(c.store);
+        const std::string before = Listing(dir.path());
+
+        testing::internal::CaptureStderr();
+        LoadHighScoreTable();
+        for (int i = 1; i <= 10; ++i) {
+            EXPECT_EQ(Member(Player(i)), QStringLiteral("Anonymous")) << i;
+            EXPECT_EQ(Member(Score(i)), QStringLiteral("99999")) << i;
+        }
+        const QStringList said = SaveNewEntry(QStringLiteral("Ann"), 30);
+        const std::string err = testing::internal::GetCapturedStderr();
+
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line for the whole run: " << err;
+        EXPECT_NE(err.find(QFile::encodeName(c.store).toStdString()), std::string::npos) << err;
+        EXPECT_EQ(said, QStringList{kNotSaved});
+        EXPECT_EQ(Listing(dir.path()), before) << "no lock, folder or temporary file";
+        EXPECT_EQ(Listing(dir.filePath(QStringLiteral("folder.reg"))), "");
+    }
+    EXPECT_EQ(QFileInfo::exists(QStringLiteral("/dev/null.lock")), devLockBefore);
+    if (!devLockBefore)
+        QFile::remove(QStringLiteral("/dev/null.lock"));
+}
+
+// Not a test by itself: the copy of the game, run as an ordinary user, that
+// the test below starts. Its exit status says what it met.
+TEST(StartupLoadCopy, DISABLED_SaveAsNobody)
+{
+    qputenv("QUORVANE_REGISTRY", qgetenv("QUORVANE_CHILD_STORE"));
+    int code = 0;
+    if (setgid(65534) != 0 || setuid(65534) != 0) {
+        code = 5;
+    } else {
+        LoadHighScoreTable();
+        if (Member(Player(1)) != QStringLiteral("Keeper 1"))
+            code = 6;  // reads must work as usual
+        else if (SaveNewEntry(QStringLiteral("Nobody"), 12) != QStringList{kNotSaved})
+            code = 7;
+    }
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+TEST(StartupLoad, AStoreWithoutWriteBitsIsNeverReplaced)
+{
+    // A folder anyone may write, so that only the file's own mode protects it.
+    QTemporaryDir dir;
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.filePath(QStringLiteral("registry.reg"));
+    QByteArray original = StoreWithAMistypedLine();
+    original.replace("\"Player3\" = Ann\n", "");  // a value the start-up load wants to store
+    MakeFile(path, original);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0444), 0);
+    StoreAt store(path);
+
+    LoadHighScoreTable();
+    EXPECT_EQ(Member(Player(1)), QStringLiteral("Keeper 1"));
+    EXPECT_EQ(Member(Player(3)), QStringLiteral("Anonymous"));
+    EXPECT_EQ(SaveNewEntry(QStringLiteral("Root"), 12), QStringList{kNotSaved}) << "even for root";
+    vb::HKEY key = 0;
+    ASSERT_EQ(vb::RegOpenKeyA(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, &key), vb::ERROR_SUCCESS);
+    const QByteArray name = Text("Root");
+    EXPECT_EQ(vb::RegSetValueExA(key, "Player1", 0, vb::REG_SZ, reinterpret_cast<const std::uint8_t*>(name.constData()),
+                                 std::uint32_t(name.size())),
+              vb::ERROR_ACCESS_DENIED);
+    vb::RegCloseKey(key);
+    EXPECT_EQ(ReadFile(path), original);
+
+    QProcess copy;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVANE_CHILD_STORE"), path);
+    copy.setProcessEnvironment(env);
+    copy.setStandardErrorFile(QProcess::nullDevice());
+    copy.start(QCoreApplication::applicationFilePath(),
+               {QStringLiteral("--gtest_also_run_disabled_tests"),
+                QStringLiteral("--gtest_filter=StartupLoadCopy.DISABLED_SaveAsNobody")});
+    ASSERT_TRUE(copy.waitForFinished(60000));
+    EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.exitCode(), 0) << "5: could not drop root, 6: the store did not read, 7: Save did not say so";
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther), 0);
+}
+
+TEST(StartupLoad, TheNextWriteRemovesWhatAKilledWriteLeft)
+{
+    const QString folder = QFileInfo(testing_seams::RegistryFile()).absolutePath();
+    const QString leftover = folder + QStringLiteral("/registry.reg.tmp-AbC123");
+    const QStringList unrelated = {QStringLiteral("other.tmp-AbC123"), QStringLiteral("registry.reg.tmp-AbC1234"),
+                                   QStringLiteral("registry.reg.tmp-AbC12")};
+    MakeFile(leftover, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane");
+    for (const QString& name : unrelated)
+        MakeFile(folder + u'/' + name, "not ours");
+
+    QFile::remove(testing_seams::RegistryFile());
+    LoadHighScoreTable();  // a first start: the defaults are stored
+
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+    for (const QString& name : unrelated)
+        EXPECT_EQ(ReadFile(folder + u'/' + name), QByteArray("not ours")) << qPrintable(name);
+}
+
+TEST(StartupLoad, AStoreWithASkippedLineIsRewrittenOnlyOverANewCopyOfIt)
+{
+    const QString path = testing_seams::RegistryFile();
+    const QString folder = QFileInfo(path).absolutePath();
+    const QByteArray original = StoreWithAMistypedLine();
+
+    // Earlier copies in this second and the next: each must survive, and
+    // the new copy takes the next free name.
+    {
+        SCOPED_TRACE("earlier copies of the same second");
+        WriteStoreFile(original);
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList earlier;
+        for (const QDateTime& when : {now, now.addSecs(1)})
+            for (int n : {1, 2})
+                earlier << CopyName(path, when, n);
+        for (const QString& name : earlier)
+            MakeFile(name, "earlier copy " + QFileInfo(name).fileName().toLatin1());
+        const QStringList before = QDir(folder).entryList(QDir::Files);
+
+        testing::internal::CaptureStderr();
+        LoadHighScoreTable();
+        testing::internal::GetCapturedStderr();
+
+        for (const QString& name : earlier)
+            EXPECT_EQ(ReadFile(name), "earlier copy " + QFileInfo(name).fileName().toLatin1());
+        QStringList added = QDir(folder).entryList({QStringLiteral("registry.reg.corrupt-*")}, QDir::Files);
+        for (const QString& name : before)
+            added.removeAll(name);
+        ASSERT_EQ(added.size(), 1) << qPrintable(added.join(u' '));
+        const QString copy = folder + u'/' + added[0];
+        EXPECT_TRUE(copy == CopyName(path, now, 3) || copy == CopyName(path, now.addSecs(1), 3)) << qPrintable(copy);
+        EXPECT_EQ(ReadFile(copy), original);
+        EXPECT_TRUE(ReadFile(path).contains("\"Player3\"=\"Anonymous\"\n"));
+        for (const QString& name : QDir(folder).entryList({QStringLiteral("registry.reg.corrupt-*")}, QDir::Files))
+            QFile::remove(folder + u'/' + name);
+    }
+    // Every name taken: no copy can be kept, so the store stays as it is and
+    // Save says that nothing was saved.
+    {
+        SCOPED_TRACE("no name left for a copy");
+        WriteStoreFile(original);
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const QDateTime& when : {now, now.addSecs(1)})
+            for (int n = 1; n <= 99; ++n)
+                MakeFile(CopyName(path, when, n), "taken");
+        const std::string before = Listing(folder);
+
+        testing::internal::CaptureStderr();
+        LoadHighScoreTable();
+        EXPECT_EQ(Member(Player(4)), QStringLiteral("Keeper 4"));
+        const QStringList said = SaveNewEntry(QStringLiteral("Ann"), 30);
+        const std::string err = testing::internal::GetCapturedStderr();
+
+        EXPECT_EQ(ReadFile(path), original) << "rewritten although no copy holds the skipped line";
+        EXPECT_EQ(said, QStringList{kNotSaved});
+        EXPECT_EQ(Listing(folder), before);
+        EXPECT_NE(err.find("no copy of the file can be kept"), std::string::npos) << err;
+    }
 }
