@@ -46,6 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int n = 1; n <= 54; ++n)
         check(count[static_cast<std::size_t>(n)] == 1);
+    // Play removes whole pairs and counts each once: the removed cells are
+    // two per pair found, and a card is removed only with its partner.
+    check(record.Tries >= record.Matches);
+    std::array<bool, 55> removed{};
+    int removedCells = 0;
+    for (std::size_t i = 0; i < 54; ++i) {
+        check(record.CardVisible[i] == -1 || record.CardVisible[i] == 0);
+        if (record.CardVisible[i] == 0) {
+            removed[static_cast<std::size_t>(record.Cards[i])] = true;
+            ++removedCells;
+        }
+    }
+    check(removedCells == 2 * record.Matches);
+    for (int n = 1; n <= 26; ++n)
+        check(removed[static_cast<std::size_t>(n)] == removed[static_cast<std::size_t>(n + 26)]);
+    check(removed[53] == removed[54]);
     // Only the first record's bytes count, and they come back unchanged.
     check(record.encode() == bytes.left(GameRecord::kSize));
 

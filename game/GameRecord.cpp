@@ -11,6 +11,17 @@ void put16(QByteArray& out, int offset, std::int16_t value)
     out[offset + 1] = static_cast<char>(u >> 8);
 }
 
+// The game's pair rule: the two cards of a rank and colour, and the two
+// jokers, share a value.
+int pairValue(std::int16_t cardNumber)
+{
+    if (cardNumber >= 27 && cardNumber <= 52)
+        return cardNumber - 26;
+    if (cardNumber == 54)
+        return 53;
+    return cardNumber;
+}
+
 std::int16_t get16(const QByteArray& in, int offset)
 {
     const auto lo = static_cast<std::uint8_t>(in[offset]);
@@ -57,6 +68,26 @@ bool GameRecord::isValid() const
             return false;
         seen[static_cast<std::size_t>(card)] = true;
     }
+    // Pairs leave the board together and are counted as they leave: a lone
+    // removed card could never be matched, and a count that disagrees with
+    // the board would end the game early or never.
+    if (Tries < Matches)
+        return false;
+    std::array<int, 54> removedOfValue{};
+    int removed = 0;
+    for (std::size_t i = 0; i < 54; ++i) {
+        if (CardVisible[i] == 0) {
+            ++removed;
+            ++removedOfValue[static_cast<std::size_t>(pairValue(Cards[i]))];
+        } else if (CardVisible[i] != -1) {
+            return false;
+        }
+    }
+    if (removed != 2 * Matches)
+        return false;
+    for (int count : removedOfValue)
+        if (count == 1)
+            return false;
     return true;
 }
 

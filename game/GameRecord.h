@@ -19,9 +19,13 @@ struct GameRecord {
     QByteArray encode() const;
     // Reads the first kSize bytes; false when there are fewer.
     bool decode(const QByteArray& bytes);
-    // True when the record is a game this program could have saved: card
-    // numbers 1..54 each exactly once, no negative try count, 0..27 pairs
-    // found.
+    // True when the record is a game this program could have saved, one
+    // that play can reach and go on from: card numbers 1..54 each exactly
+    // once; every visibility word -1 (on the board) or 0 (removed); the
+    // removed cells whole pairs, two for each of the 0..27 pairs found; no
+    // fewer tries than pairs found. A game saved in the 750 ms after a
+    // pair's second card still has both cards on the board, its try counted
+    // and its pair not yet, and is valid.
     bool isValid() const;
 };
 

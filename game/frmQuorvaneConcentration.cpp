@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -386,7 +387,8 @@ void FrmQuorvaneConcentration::SaveGame()
         FileNum = 1;
         QString why;
         bool notRegular = false;
-        if (!vb::OpenRecordFile(file, true, &why, &notRegular)) {
+        bool created = false;
+        if (!vb::OpenRecordFile(file, true, &why, &notRegular, &created)) {
             vb::MsgBox(QStringLiteral("The game could not be saved to \"%1\": %2.").arg(SaveFileName, why));
             return;
         }
@@ -398,12 +400,26 @@ void FrmQuorvaneConcentration::SaveGame()
         SavedGame.Matches = Matches;
         const QByteArray record = SavedGame.encode();
         // Only a record that has reached the disk counts as saved.
-        const bool written = file.seek(0) && file.write(record) == record.size() && file.flush()
-                             && ::fsync(file.handle()) == 0;
-        const QString reason = describe(file);
+        bool written = file.seek(0) && file.write(record) == record.size() && file.flush()
+                       && ::fsync(file.handle()) == 0;
+        QString reason = describe(file);
+        struct stat ours {};
+        const bool known = ::fstat(file.handle(), &ours) == 0;
         file.close();
-        if (!written)
+        if (written && file.error() != QFileDevice::NoError) {
+            written = false;
+            reason = describe(file);
+        }
+        if (!written) {
+            // A file this save made holds no game: it goes, unless the name
+            // has meanwhile been given to another file. A file that was
+            // there before stays.
+            struct stat now {};
+            if (created && known && ::stat(QFile::encodeName(SaveFileName).constData(), &now) == 0
+                && now.st_dev == ours.st_dev && now.st_ino == ours.st_ino)
+                ::unlink(QFile::encodeName(SaveFileName).constData());
             vb::MsgBox(QStringLiteral("The game could not be saved to \"%1\": %2.").arg(SaveFileName, reason));
+        }
     } catch (const vb::RuntimeError&) {
         // Cancel in the dialog: nothing is written and nothing is said.
     }

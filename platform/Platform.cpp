@@ -256,9 +256,12 @@ QString Dir(const QString& pathName)
     return info.fileName();
 }
 
-bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular)
+bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular, bool* created)
 {
     *notRegular = false;
+    bool madeIt = false;
+    if (created)
+        *created = false;
     const auto refuse = [&]() {
         *notRegular = true;
         *reason = QStringLiteral("it is not a regular file");
@@ -270,26 +273,62 @@ bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegu
     struct stat st {};
     if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return refuse();
-    const int flags = (forWriting ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const int common = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const auto openWith = [&](int flags) {
+        int fd = -1;
+        do {
+            fd = ::open(path.constData(), flags | common, 0666);
+        } while (fd < 0 && errno == EINTR);
+        return fd;
+    };
     int fd = -1;
-    do {
-        fd = ::open(path.constData(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    if (!forWriting) {
+        fd = openWith(O_RDONLY);
+    } else {
+        // A new file is made exclusively, so that only a file this call
+        // made is ever taken away again; a name already there is opened as
+        // it is. Should the name come and go in between, try again a few
+        // times, then open as before without knowing who made it (a
+        // dangling link lands here too).
+        bool vanished = false;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            fd = openWith(O_WRONLY | O_CREAT | O_EXCL);
+            if (fd >= 0) {
+                madeIt = true;
+                break;
+            }
+            if (errno != EEXIST)
+                break;
+            fd = openWith(O_WRONLY);
+            vanished = fd < 0 && errno == ENOENT;
+            if (!vanished)
+                break;
+        }
+        if (vanished)
+            fd = openWith(O_WRONLY | O_CREAT);
+    }
     if (fd < 0) {
         *reason = qt_error_string(errno);
         return false;
     }
+    const auto abandon = [&]() {
+        if (madeIt)
+            ::unlink(path.constData());
+        ::close(fd);
+    };
     // Something else may have taken the name since it was looked at.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+        abandon();
         return refuse();
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, forWriting ? QIODevice::WriteOnly : QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         *reason = file.errorString();
-        ::close(fd);
+        abandon();
         return false;
     }
+    if (created)
+        *created = madeIt;
     return true;
 }
 

@@ -74,7 +74,9 @@ QString Dir(const QString& pathName);
 // where nothing is yet is created as a new file, and an existing file is not
 // truncated. False with the reason (as a sentence fragment) on failure;
 // *notRegular tells that the path names something other than a file.
-bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular);
+// *created (when given) tells that this call made the file, so that a save
+// that fails can take away what it alone put there.
+bool OpenRecordFile(QFile& file, bool forWriting, QString* reason, bool* notRegular, bool* created = nullptr);
 
 constexpr std::uint32_t HH_DISPLAY_TOPIC = 0;
 constexpr std::uint32_t HH_DISPLAY_TOC = 1;

@@ -28,7 +28,8 @@ void SetValue(const char* key, const char* name, std::uint32_t type, const QByte
     vb::RegCloseKey(h);
 }
 
-QByteArray Sz(const QString& text) { return text.toLatin1() + '\0'; }
+// A text value as the game's registry functions store it: UTF-8.
+QByteArray Sz(const QString& text) { return text.toUtf8() + '\0'; }
 
 void Touch(const QString& path)
 {
@@ -76,7 +77,8 @@ struct SysInfo : ::testing::Test {
 
 TEST_F(SysInfo, PathNamingAnExistingProgramStartsItAndNothingElse)
 {
-    const QString tool = tmp.filePath(QStringLiteral("sysinfo-tool"));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("\u0141\u00F3d\u017A")));
+    const QString tool = tmp.filePath(QStringLiteral("\u0141\u00F3d\u017A/sysinfo-tool"));
     Touch(tool);
     SetValue(kPathKey, "PATH", vb::REG_SZ, Sz(tool));
     SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
@@ -88,10 +90,12 @@ TEST_F(SysInfo, PathNamingAnExistingProgramStartsItAndNothingElse)
 
 TEST_F(SysInfo, FolderHoldingTheProgramStartsItWhenPathIsMissing)
 {
-    Touch(tmp.filePath(QStringLiteral("MSINFO32.EXE")));
-    SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(tmp.path()));
+    const QString folder = tmp.filePath(QStringLiteral("\u0141\u00F3d\u017A"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    Touch(folder + QStringLiteral("/MSINFO32.EXE"));
+    SetValue(kFolderKey, "MSINFO", vb::REG_SZ, Sz(folder));
     Run();
-    EXPECT_EQ(started(), std::vector<QString>{tmp.path() + QStringLiteral("\\MSINFO32.EXE")});
+    EXPECT_EQ(started(), std::vector<QString>{folder + QStringLiteral("\\MSINFO32.EXE")});
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_TRUE(NoKeyLeftOpen());
 }

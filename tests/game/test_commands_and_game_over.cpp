@@ -3,9 +3,13 @@
 #include "HyperJump.h"
 #include "frmAbout.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUrl>
 
 using testing_seams::seams;
 
@@ -20,6 +24,18 @@ void playAllButOnePair(GameWindowTest* t, const std::function<void(int)>& playPa
 }
 
 }  // namespace
+
+// Stands in for the desktop's viewer: takes the local files it is asked to
+// open.
+class FileViewer : public QObject {
+    Q_OBJECT
+public:
+    FileViewer() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~FileViewer() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class GameOver : public GameWindowTest {
 protected:
@@ -136,7 +152,7 @@ TEST_F(GameWindowTest, MenuShortcutsAndToolbarButtonsReachTheirCommands)
     g.Toolbar1->Buttons(7).widget->click();
     g.mnuIndex->action()->trigger();
     ASSERT_EQ(seams().helpCalls.size(), 3u);
-    const QByteArray helpFile = (vb::AppPath() + "\\Help\\Quorvane Concentration Help.chm").toLatin1();
+    const QByteArray helpFile = (vb::AppPath() + "\\Help\\Quorvane Concentration Help.chm").toUtf8();
     EXPECT_EQ(seams().helpCalls[0].command, vb::HH_DISPLAY_TOPIC);
     EXPECT_EQ(seams().helpCalls[0].topic, QByteArray("Welcome....htm"));
     EXPECT_EQ(seams().helpCalls[0].file, helpFile);
@@ -148,7 +164,7 @@ TEST_F(GameWindowTest, MenuShortcutsAndToolbarButtonsReachTheirCommands)
 
     g.mnuQuorvane->action()->trigger();
     ASSERT_EQ(seams().shellCalls.size(), 1u);
-    EXPECT_EQ(seams().shellCalls[0].file, kMakerWebAddress.toLatin1());
+    EXPECT_EQ(seams().shellCalls[0].file, kMakerWebAddress.toUtf8());
     EXPECT_EQ(g.StatusBar1->Panels(3).text(), kMakerWebAddress);
 
     key(Qt::Key_O, Qt::ControlModifier);
@@ -219,11 +235,33 @@ TEST_F(GameWindowTest, ExitAndTheCloseBoxEndTheProgramWithoutAQuestion)
     EXPECT_TRUE(seams().messages.empty());
 }
 
-TEST(HelpFile, ATrailingSeparatorOfTheProgramFolderIsKept)
+TEST(HelpFile, TheProgramFolderReachesTheViewerAsItIsNamed)
 {
+    const auto restore = qScopeGuard([] {
+        vb::seams::setAppPath({});
+        testing_seams::InstallSeams();
+    });
     vb::seams::setAppPath([] { return QStringLiteral("C:\\"); });
-    EXPECT_EQ(FrmQuorvaneConcentration::HelpFilePath(), QByteArray("C:\\\\Help\\Quorvane Concentration Help.chm"));
-    vb::seams::setAppPath({});
+    EXPECT_EQ(FrmQuorvaneConcentration::HelpFilePath(), QByteArray("C:\\\\Help\\Quorvane Concentration Help.chm"))
+        << "a trailing separator of the program folder is kept";
+
+    // A program folder beyond Latin-1: the path crosses in UTF-8, and the
+    // real help function finds the file by it and hands it to the viewer.
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("Zo\u00EB/\u5E2E\u52A9"));
+    const QString chm = program + QStringLiteral("/Help/Quorvane Concentration Help.chm");
+    ASSERT_TRUE(QDir().mkpath(program + QStringLiteral("/Help")));
+    {
+        QFile f(chm);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    vb::seams::setAppPath([program] { return program; });
+    EXPECT_EQ(FrmQuorvaneConcentration::HelpFilePath(),
+              (program + QStringLiteral("\\Help\\Quorvane Concentration Help.chm")).toUtf8());
+    vb::seams::setHtmlHelp(nullptr);
+    FileViewer viewer;
+    EXPECT_EQ(vb::HtmlHelpA(nullptr, FrmQuorvaneConcentration::HelpFilePath(), vb::HH_DISPLAY_TOPIC, "Welcome....htm"), 1);
+    EXPECT_EQ(viewer.opened, QList<QUrl>{QUrl::fromLocalFile(chm)});
 }
 
 TEST_F(GameOver, ATickDueWhileAWindowIsOpenWaitsUntilItCloses)
@@ -338,3 +376,5 @@ TEST_F(GameWindowTest, ATickDueWhileTheOpenDialogIsUpWaitsForItsAnswer)
     testing_seams::InstallSeams();
     vb::seams::setTimerScale(1.0);
 }
+
+#include "test_commands_and_game_over.moc"

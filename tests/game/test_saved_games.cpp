@@ -4,13 +4,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <chrono>
 #include <future>
+#include <initializer_list>
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +52,86 @@ GameRecord orderedRecord(std::int16_t tries, std::int16_t matches)
     r.Matches = matches;
     return r;
 }
+
+// The record with both cards of each given pair value taken off the board.
+GameRecord withoutPairs(GameRecord r, std::initializer_list<int> pairValues)
+{
+    for (std::size_t i = 0; i < 54; ++i)
+        for (int v : pairValues)
+            if (FrmQuorvaneConcentration::PairValue(r.Cards[i]) == v)
+                r.CardVisible[i] = 0;
+    return r;
+}
+
+// Writes a record into a pipe after five seconds, so that an open that
+// waits on the pipe is released and the test fails instead of hanging. The
+// thread ends on every way out of the test, a failed assertion included.
+class PipeReleaser {
+public:
+    explicit PipeReleaser(const QString& pipe)
+        : thread_([path = QFile::encodeName(pipe), done = stop_.get_future()] {
+              if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+                  return;
+              const int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK);
+              if (fd >= 0) {
+                  const QByteArray record = orderedRecord(1, 0).encode();
+                  [[maybe_unused]] const ssize_t n = ::write(fd, record.constData(), static_cast<size_t>(record.size()));
+                  std::this_thread::sleep_for(std::chrono::seconds(1));
+                  ::close(fd);
+              }
+          })
+    {
+    }
+    ~PipeReleaser()
+    {
+        stop_.set_value();
+        thread_.join();
+    }
+    PipeReleaser(const PipeReleaser&) = delete;
+    PipeReleaser& operator=(const PipeReleaser&) = delete;
+
+private:
+    std::promise<void> stop_;
+    std::thread thread_;
+};
+
+// A 64 KiB tmpfs mounted on a folder for one test (root only), unmounted on
+// every way out of it.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder) : path_(QFile::encodeName(folder))
+    {
+        mounted_ = ::geteuid() == 0 && ::mount("tmpfs", path_.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(path_.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return mounted_; }
+
+    // Writes one file until the disk has no page left; true once a write
+    // has failed for want of space.
+    bool fill()
+    {
+        const QByteArray filler = path_ + "/filler";
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        const QByteArray page(4096, 'f');
+        bool full = false;
+        for (int i = 0; i < 1024 && !full; ++i)
+            full = ::write(fd, page.constData(), static_cast<size_t>(page.size())) < 0 && errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+
+private:
+    QByteArray path_;
+    bool mounted_ = false;
+};
 
 }  // namespace
 
@@ -112,6 +196,10 @@ TEST_F(SavedGames, SaveThenOpenBringsBackTheBoardFaceDown)
     playPair(5);
     playPair(53);
     turn(cellOf(1), cellOf(2));
+    // Saved in the 750 ms before a pair leaves: both cards still on the
+    // board, the try counted, the pair not yet.
+    click(cellOf(7));
+    click(cellOf(33));
     const std::vector<int> cards = snapshot().cards;
     const std::vector<bool> visible = snapshot().visible;
     save(path(QStringLiteral("a.zdk")));
@@ -119,14 +207,15 @@ TEST_F(SavedGames, SaveThenOpenBringsBackTheBoardFaceDown)
 
     g.NewGame();
     open(path(QStringLiteral("a.zdk")));
+    EXPECT_TRUE(seams().messages.empty()) << seams().messages[0].prompt.toStdString();
     const Snapshot s = snapshot();
     EXPECT_EQ(s.cards, cards);
     EXPECT_EQ(s.visible, visible);
     for (int i = 0; i <= 53; ++i)
         EXPECT_EQ(g.imgCard(i).Picture(), back()) << i;
-    EXPECT_EQ(g.Tries, 3);
+    EXPECT_EQ(g.Tries, 4);
     EXPECT_EQ(g.Matches, 2);
-    EXPECT_EQ(panel(2), QStringLiteral("3"));
+    EXPECT_EQ(panel(2), QStringLiteral("4"));
     EXPECT_EQ(panel(5), QStringLiteral("2"));
     EXPECT_EQ(panel(7), QStringLiteral("25"));
     EXPECT_TRUE(saveEnabled());
@@ -150,25 +239,20 @@ TEST_F(SavedGames, RecordLayoutIsLittleEndianSixteenBitWords)
     EXPECT_EQ(word(bytes, 216), 1);
     EXPECT_EQ(word(bytes, 218), 1);
 
-    // A hand-built record with a large try count and a visibility word of 1.
-    GameRecord r = orderedRecord(300, 0);
-    r.CardVisible[7] = 1;
-    r.CardVisible[8] = 0;
-    QByteArray built = r.encode();
+    // A hand-built record with a try count above one byte.
+    QByteArray built = orderedRecord(300, 0).encode();
     EXPECT_EQ(static_cast<std::uint8_t>(built[216]), 0x2C);
     EXPECT_EQ(static_cast<std::uint8_t>(built[217]), 0x01);
     writeAll(path(QStringLiteral("c.zdk")), built);
     open(path(QStringLiteral("c.zdk")));
     EXPECT_EQ(g.Tries, 300);
-    EXPECT_TRUE(g.imgCard(7).isVisible()) << "any non-zero word is on the board";
-    EXPECT_FALSE(g.imgCard(8).isVisible());
     EXPECT_EQ(g.Cards(53), 54);
 }
 
 TEST_F(SavedGames, LongerFilesKeepTheirTailAndOpenFromTheirFirstRecord)
 {
     const QString file = path(QStringLiteral("long.zdk"));
-    QByteArray longer = orderedRecord(12, 4).encode() + QByteArray(420, 'x') + QByteArray("tail");
+    QByteArray longer = withoutPairs(orderedRecord(12, 4), {2, 3, 4, 5}).encode() + QByteArray(420, 'x') + QByteArray("tail");
     writeAll(file, longer);
     open(file);
     EXPECT_EQ(g.Tries, 12);
@@ -223,7 +307,7 @@ TEST_F(SavedGames, OpeningAfterGameOverEnablesSaveAndPlayGoesOn)
     EXPECT_EQ(seams().messageTexts(), QStringList{QStringLiteral("Game Over!")});
 }
 
-TEST_F(SavedGames, InvalidRecordsAreRefusedAndTheGameGoesOnUnchanged)
+TEST_F(SavedGames, RecordsNoPlayCanReachAreRefusedAndTheGameGoesOnUnchanged)
 {
     playPair(2);
     click(cellOf(3));
@@ -234,25 +318,60 @@ TEST_F(SavedGames, InvalidRecordsAreRefusedAndTheGameGoesOnUnchanged)
     badCard.Cards[10] = 55;
     GameRecord zeroCard = orderedRecord(1, 0);
     zeroCard.Cards[0] = 0;
-    GameRecord badMatches = orderedRecord(1, 28);
-    GameRecord negativeMatches = orderedRecord(1, -1);
-    GameRecord negativeTries = orderedRecord(-5, 0);
-    const QList<QByteArray> bad = {orderedRecord(1, 0).encode().left(219), QByteArray(), badCard.encode(),
-                                   zeroCard.encode(), badMatches.encode(), negativeMatches.encode(),
-                                   negativeTries.encode()};
+    GameRecord notAPair = orderedRecord(1, 1);
+    notAPair.CardVisible[0] = 0;  // cards 1 and 2: two removed cells, but no pair
+    notAPair.CardVisible[1] = 0;
+    GameRecord visibleWordOne = orderedRecord(1, 0);
+    visibleWordOne.CardVisible[7] = 1;
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } bad[] = {
+        {"short", orderedRecord(1, 0).encode().left(219)},
+        {"empty", QByteArray()},
+        {"card 55", badCard.encode()},
+        {"card 0", zeroCard.encode()},
+        {"28 pairs", orderedRecord(1, 28).encode()},
+        {"-1 pairs", orderedRecord(1, -1).encode()},
+        {"-5 tries", orderedRecord(-5, 0).encode()},
+        {"removed cells no pair", notAPair.encode()},
+        {"26 pairs, all 54 cards on the board", orderedRecord(30, 26).encode()},
+        {"a pair removed, none counted", withoutPairs(orderedRecord(5, 0), {1}).encode()},
+        {"fewer tries than pairs", withoutPairs(orderedRecord(0, 1), {1}).encode()},
+        {"visibility word 1", visibleWordOne.encode()},
+    };
     int n = 0;
-    for (const QByteArray& bytes : bad) {
+    for (const auto& record : bad) {
+        SCOPED_TRACE(record.what);
         const QString file = path(QStringLiteral("bad%1.zdk").arg(n++));
-        writeAll(file, bytes);
+        writeAll(file, record.bytes);
         seams().messages.clear();
+        const Snapshot prior = snapshot();  // each record meets the board as it is
         open(file);
-        ASSERT_EQ(seams().messages.size(), 1u) << n;
-        EXPECT_TRUE(seams().messages[0].prompt.contains(file)) << seams().messages[0].prompt.toStdString();
-        EXPECT_TRUE(seams().messages[0].prompt.contains(QStringLiteral("not a valid saved game")));
-        EXPECT_TRUE(snapshot() == before) << "record " << n;
+        EXPECT_EQ(seams().messages.size(), 1u);
+        if (!seams().messages.empty()) {
+            EXPECT_EQ(seams().messages[0].prompt, QStringLiteral("\"%1\" is not a valid saved game.").arg(file));
+        }
+        EXPECT_TRUE(snapshot() == prior);
     }
+    EXPECT_TRUE(snapshot() == before);
     g.Timer1->Tick();
     EXPECT_EQ(g.ClickCount, 0) << "the pending resolution still runs";
+
+    // A game some play reaches: three pairs found, among them the two
+    // jokers and the last rank, in seven tries.
+    const QString reachable = path(QStringLiteral("reachable.zdk"));
+    writeAll(reachable, withoutPairs(orderedRecord(7, 3), {1, 26, 53}).encode());
+    seams().messages.clear();
+    open(reachable);
+    EXPECT_TRUE(seams().messages.empty()) << seams().messages[0].prompt.toStdString();
+    EXPECT_EQ(g.Tries, 7);
+    EXPECT_EQ(g.Matches, 3);
+    EXPECT_EQ(panel(7), QStringLiteral("24"));
+    for (int i = 0; i <= 53; ++i) {
+        const bool removed = i == 0 || i == 26 || i == 25 || i == 51 || i == 52 || i == 53;
+        EXPECT_EQ(g.imgCard(i).isVisible(), !removed) << i;
+    }
 }
 
 TEST_F(SavedGames, UnreadableAndUnwritablePathsAreReportedByName)
@@ -275,24 +394,15 @@ TEST_F(SavedGames, UnreadableAndUnwritablePathsAreReportedByName)
     EXPECT_TRUE(snapshot() == before);
 }
 
-TEST_F(SavedGames, PipesAndDevicesAreRefusedAtOnce)
+// Opening a pipe would wait for a writer, so only the pipe shows that Open
+// refuses without reading. Opening /dev/zero or /dev/null would end in the
+// same message by reading zeros or nothing; for them the Save message is
+// what shows the refusal (a save would otherwise vanish into the device).
+TEST_F(SavedGames, APipeIsRefusedWithoutWaitingAndDevicesAreNeverWritten)
 {
     const QString pipe = path(QStringLiteral("pipe.zdk"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    // Should the game wait on the pipe after all, this writer ends the wait
-    // so that the test fails instead of hanging.
-    std::promise<void> finished;
-    std::thread unblock([pipe, done = finished.get_future()] {
-        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
-            return;
-        const int fd = ::open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK);
-        if (fd >= 0) {
-            const QByteArray record = orderedRecord(1, 0).encode();
-            [[maybe_unused]] const ssize_t n = ::write(fd, record.constData(), static_cast<size_t>(record.size()));
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-            ::close(fd);
-        }
-    });
+    const PipeReleaser releaser(pipe);
     click(cellOf(3));
     click(cellOf(4));  // a resolution is pending
     const Snapshot before = snapshot();
@@ -312,11 +422,37 @@ TEST_F(SavedGames, PipesAndDevicesAreRefusedAtOnce)
         EXPECT_EQ(seams().messages[0].prompt,
                   QStringLiteral("The game could not be saved to \"%1\": it is not a regular file.").arg(file));
     }
-    EXPECT_LT(timer.elapsed(), 3000) << "the game waited on a pipe";
-    finished.set_value();
-    unblock.join();
+    EXPECT_LT(timer.elapsed(), 3000) << "the game waited on the pipe";
     g.Timer1->Tick();
     EXPECT_EQ(g.ClickCount, 0) << "the pending resolution still runs";
+}
+
+TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
+{
+    const QString folder = path(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    SmallDisk disk(folder);
+    if (!disk.mounted())
+        GTEST_SKIP() << "a full disk needs root and a tmpfs mount";
+    // Empty, so that a record written into it needs a page the disk no
+    // longer has.
+    const QString existing = folder + QStringLiteral("/existing.zdk");
+    writeAll(existing, QByteArray());
+    ASSERT_TRUE(disk.fill());
+
+    const QString fresh = folder + QStringLiteral("/fresh.zdk");
+    save(fresh);
+    ASSERT_EQ(seams().messages.size(), 1u);
+    EXPECT_EQ(seams().messages[0].prompt,
+              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(fresh));
+    EXPECT_FALSE(QFileInfo::exists(fresh)) << "an empty file was left behind";
+
+    seams().messages.clear();
+    save(existing);
+    ASSERT_EQ(seams().messages.size(), 1u);
+    EXPECT_EQ(seams().messages[0].prompt,
+              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(existing));
+    EXPECT_TRUE(QFileInfo::exists(existing)) << "a file that was there before was taken away";
 }
 
 TEST_F(SavedGames, CancelIsSilentAndLeavesAPendingResolutionRunning)

@@ -300,7 +300,7 @@ private:
         GameRecord r;
         for (int i = 0; i < 54; ++i) {
             r.Cards[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(board.cards[static_cast<std::size_t>(i)]);
-            r.CardVisible[static_cast<std::size_t>(i)] = board.visible[static_cast<std::size_t>(i)] ? (chance(90) ? -1 : 1) : 0;
+            r.CardVisible[static_cast<std::size_t>(i)] = board.visible[static_cast<std::size_t>(i)] ? -1 : 0;
         }
         r.Tries = static_cast<std::int16_t>(board.tries);
         r.Matches = static_cast<std::int16_t>(board.matches);
