@@ -274,13 +274,7 @@ void FrmHighScores::Form_Load()
         txtPlayer->setVisible(false);
     }
 
-    for (int r = 1; r <= 10; ++r) {
-        fgHighScores->setRow(r);
-        fgHighScores->setCol(0);
-        fgHighScores->setText(Scores(r));
-        fgHighScores->setCol(1);
-        fgHighScores->setText(Players(r));
-    }
+    ShowTable(10);
 
     if (entering)
         txtPlayer->setFocus();
