@@ -507,20 +507,34 @@ TEST_F(StorageFaults, ASaveAfterAnotherCopysSaveKeepsBothEntries)
     EXPECT_TRUE(seams().messages.empty());
 }
 
-TEST_F(StorageFaults, AReadOnlyStoreFolderGivesTheMessageNotACrash)
+TEST_F(StorageFaults, AStoreAnOrdinaryUserMayNotWriteGivesTheMessageAndStaysAsItWas)
 {
     LoadHighScoreTable();
     const QByteArray before = readFile(store_);
     ASSERT_FALSE(before.isEmpty());
     const QString folder = QFileInfo(store_).absolutePath();
     ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0555), 0);
-
-    Copy copy(QStringLiteral("readonly"), store_);
-    int code = -1;
-    const bool finished = copy.finish(&code);
-    chmod(QFile::encodeName(folder).constData(), 0755);
-    ASSERT_TRUE(finished);
-    EXPECT_EQ(code, 0) << "5: could not drop root, 6: wrong or no message, 7: the table did not change";
-    EXPECT_EQ(readFile(store_), before);
+    struct Case {
+        const char* what;
+        mode_t folderMode, fileMode;
+    };
+    // The user's own store, made read-only, in a folder anyone may write: a
+    // rename could replace it, and must not.
+    for (const Case& c : {Case{"a read-only folder", 0555, 0644}, Case{"a read-only file", 0777, 0444}}) {
+        SCOPED_TRACE(c.what);
+        if (c.fileMode == 0444) {
+            for (const QString& own : {store_, store_ + QStringLiteral(".lock")})
+                ASSERT_EQ(chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
+        }
+        ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), c.folderMode), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(store_).constData(), c.fileMode), 0);
+        Copy copy(QStringLiteral("readonly"), store_);
+        int code = -1;
+        const bool finished = copy.finish(&code);
+        chmod(QFile::encodeName(folder).constData(), 0755);
+        chmod(QFile::encodeName(store_).constData(), 0644);
+        ASSERT_TRUE(finished);
+        EXPECT_EQ(code, 0) << "5: could not drop root, 6: wrong or no message, 7: the table did not change";
+        EXPECT_EQ(readFile(store_), before);
+    }
 }
