@@ -439,6 +439,8 @@ TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
     // longer has.
     const QString existing = folder + QStringLiteral("/existing.zdk");
     writeAll(existing, QByteArray());
+    const QString link = folder + QStringLiteral("/link.zdk");  // to a missing file
+    ASSERT_EQ(::symlink("target.zdk", QFile::encodeName(link).constData()), 0);
     ASSERT_TRUE(disk.fill());
 
     const QString fresh = folder + QStringLiteral("/fresh.zdk");
@@ -454,6 +456,14 @@ TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
     EXPECT_EQ(seams().messages[0].prompt,
               QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(existing));
     EXPECT_TRUE(QFileInfo::exists(existing)) << "a file that was there before was taken away";
+
+    seams().messages.clear();
+    save(link);
+    ASSERT_EQ(seams().messages.size(), 1u);
+    EXPECT_EQ(seams().messages[0].prompt,
+              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(link));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/target.zdk"))) << "an empty file was left behind the link";
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link was taken away";
 }
 
 TEST_F(SavedGames, CancelIsSilentAndLeavesAPendingResolutionRunning)
