@@ -76,11 +76,9 @@ bool GameRecord::isValid() const
     std::array<int, 54> removedOfValue{};
     int removed = 0;
     for (std::size_t i = 0; i < 54; ++i) {
-        if (CardVisible[i] == 0) {
+        if (CardVisible[i] == 0) {  // any other word keeps the cell on the board
             ++removed;
             ++removedOfValue[static_cast<std::size_t>(pairValue(Cards[i]))];
-        } else if (CardVisible[i] != -1) {
-            return false;
         }
     }
     if (removed != 2 * Matches)

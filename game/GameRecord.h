@@ -19,13 +19,13 @@ struct GameRecord {
     QByteArray encode() const;
     // Reads the first kSize bytes; false when there are fewer.
     bool decode(const QByteArray& bytes);
-    // True when the record is a game this program could have saved, one
-    // that play can reach and go on from: card numbers 1..54 each exactly
-    // once; every visibility word -1 (on the board) or 0 (removed); the
-    // removed cells whole pairs, two for each of the 0..27 pairs found; no
-    // fewer tries than pairs found. A game saved in the 750 ms after a
-    // pair's second card still has both cards on the board, its try counted
-    // and its pair not yet, and is valid.
+    // True when the record is a game that play can reach and go on from:
+    // card numbers 1..54 each exactly once; the removed cells (visibility
+    // word 0) whole pairs, two for each of the 0..27 pairs found; no fewer
+    // tries than pairs found. Any visibility word other than 0 is a cell on
+    // the board, not only the -1 the game writes. A game saved in the 750 ms
+    // after a pair's second card still has both cards on the board, its try
+    // counted and its pair not yet, and is valid.
     bool isValid() const;
 };
 

@@ -12,6 +12,10 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <array>
+#include <cerrno>
+#include <climits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +34,33 @@ constexpr int kCellHeight = 1335;
 QString describe(const QFile& file)
 {
     return file.errorString().isEmpty() ? QStringLiteral("unknown error") : file.errorString();
+}
+
+// The name under which a save makes its file. A link to a missing file is
+// followed, link by link, to the name at its end, so that the file is made
+// there exclusively and a failed save can take away exactly that file while
+// the link stays. Any other path (a file, a link to one, a broken folder) is
+// its own name, and opening it reports what is wrong.
+QString nameToCreate(const QString& chosen)
+{
+    QByteArray name = QFile::encodeName(chosen);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 || errno != ENOENT)
+        return chosen;
+    for (int hop = 0; hop < 40; ++hop) {
+        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::array<char, PATH_MAX> target{};
+        const ssize_t n = ::readlink(name.constData(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) == target.size())
+            return chosen;
+        // A relative target counts from the folder that holds the link.
+        const QByteArray next(target.data(), n);
+        const qsizetype slash = name.lastIndexOf('/');
+        name = next.startsWith('/') || slash < 0 ? next : name.left(slash + 1) + next;
+    }
+    const QString result = QFile::decodeName(name);
+    return QFile::encodeName(result) == name ? result : chosen;
 }
 
 }  // namespace
@@ -383,7 +414,8 @@ void FrmQuorvaneConcentration::SaveGame()
         SaveFileName = cdbSaveGame->FileName;
 
         // An existing file keeps whatever lies beyond the record.
-        QFile file(SaveFileName);
+        const QString fileName = nameToCreate(SaveFileName);
+        QFile file(fileName);
         FileNum = 1;
         QString why;
         bool notRegular = false;
@@ -411,13 +443,14 @@ void FrmQuorvaneConcentration::SaveGame()
             reason = describe(file);
         }
         if (!written) {
-            // A file this save made holds no game: it goes, unless the name
+            // A file this save made holds no game: it goes, unless its name
             // has meanwhile been given to another file. A file that was
-            // there before stays.
+            // there before stays, and so does a link that led to it.
+            const QByteArray name = QFile::encodeName(fileName);
             struct stat now {};
-            if (created && known && ::stat(QFile::encodeName(SaveFileName).constData(), &now) == 0
-                && now.st_dev == ours.st_dev && now.st_ino == ours.st_ino)
-                ::unlink(QFile::encodeName(SaveFileName).constData());
+            if (created && known && ::lstat(name.constData(), &now) == 0 && now.st_dev == ours.st_dev
+                && now.st_ino == ours.st_ino)
+                ::unlink(name.constData());
             vb::MsgBox(QStringLiteral("The game could not be saved to \"%1\": %2.").arg(SaveFileName, reason));
         }
     } catch (const vb::RuntimeError&) {

@@ -239,13 +239,17 @@ TEST_F(SavedGames, RecordLayoutIsLittleEndianSixteenBitWords)
     EXPECT_EQ(word(bytes, 216), 1);
     EXPECT_EQ(word(bytes, 218), 1);
 
-    // A hand-built record with a try count above one byte.
-    QByteArray built = orderedRecord(300, 0).encode();
+    // A hand-built record with a try count above one byte and a cell of word 1.
+    GameRecord r = orderedRecord(300, 0);
+    r.CardVisible[7] = 1;
+    QByteArray built = r.encode();
     EXPECT_EQ(static_cast<std::uint8_t>(built[216]), 0x2C);
     EXPECT_EQ(static_cast<std::uint8_t>(built[217]), 0x01);
     writeAll(path(QStringLiteral("c.zdk")), built);
     open(path(QStringLiteral("c.zdk")));
     EXPECT_EQ(g.Tries, 300);
+    EXPECT_TRUE(g.imgCard(7).isVisible()) << "any non-zero word is on the board";
+    EXPECT_EQ(g.imgCard(7).Picture(), back()) << "face down, as -1 is";
     EXPECT_EQ(g.Cards(53), 54);
 }
 
@@ -321,8 +325,6 @@ TEST_F(SavedGames, RecordsNoPlayCanReachAreRefusedAndTheGameGoesOnUnchanged)
     GameRecord notAPair = orderedRecord(1, 1);
     notAPair.CardVisible[0] = 0;  // cards 1 and 2: two removed cells, but no pair
     notAPair.CardVisible[1] = 0;
-    GameRecord visibleWordOne = orderedRecord(1, 0);
-    visibleWordOne.CardVisible[7] = 1;
     const struct {
         const char* what;
         QByteArray bytes;
@@ -338,7 +340,6 @@ TEST_F(SavedGames, RecordsNoPlayCanReachAreRefusedAndTheGameGoesOnUnchanged)
         {"26 pairs, all 54 cards on the board", orderedRecord(30, 26).encode()},
         {"a pair removed, none counted", withoutPairs(orderedRecord(5, 0), {1}).encode()},
         {"fewer tries than pairs", withoutPairs(orderedRecord(0, 1), {1}).encode()},
-        {"visibility word 1", visibleWordOne.encode()},
     };
     int n = 0;
     for (const auto& record : bad) {
@@ -438,6 +439,8 @@ TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
     // longer has.
     const QString existing = folder + QStringLiteral("/existing.zdk");
     writeAll(existing, QByteArray());
+    const QString link = folder + QStringLiteral("/link.zdk");  // to a missing file
+    ASSERT_EQ(::symlink("target.zdk", QFile::encodeName(link).constData()), 0);
     ASSERT_TRUE(disk.fill());
 
     const QString fresh = folder + QStringLiteral("/fresh.zdk");
@@ -453,6 +456,14 @@ TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
     EXPECT_EQ(seams().messages[0].prompt,
               QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(existing));
     EXPECT_TRUE(QFileInfo::exists(existing)) << "a file that was there before was taken away";
+
+    seams().messages.clear();
+    save(link);
+    ASSERT_EQ(seams().messages.size(), 1u);
+    EXPECT_EQ(seams().messages[0].prompt,
+              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(link));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/target.zdk"))) << "an empty file was left behind the link";
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link was taken away";
 }
 
 TEST_F(SavedGames, CancelIsSilentAndLeavesAPendingResolutionRunning)

@@ -295,12 +295,13 @@ private:
                 fail("Cancel in the open dialog changed the game or spoke");
             return;
         }
-        // A game close to its end, hidden pairs consistent with its count.
+        // A game close to its end, hidden pairs consistent with its count;
+        // now and then a cell on the board has a word other than -1.
         const SavedBoard board = builtBoard();
         GameRecord r;
         for (int i = 0; i < 54; ++i) {
             r.Cards[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(board.cards[static_cast<std::size_t>(i)]);
-            r.CardVisible[static_cast<std::size_t>(i)] = board.visible[static_cast<std::size_t>(i)] ? -1 : 0;
+            r.CardVisible[static_cast<std::size_t>(i)] = board.visible[static_cast<std::size_t>(i)] ? (chance(90) ? -1 : 1) : 0;
         }
         r.Tries = static_cast<std::int16_t>(board.tries);
         r.Matches = static_cast<std::int16_t>(board.matches);
