@@ -28,35 +28,35 @@ std::mutex gMutex;  // the handle table and the store's cache; every entry point
 std::optional<OpenStore> gTransaction;
 int gTransactionDepth = 0;
 
-const RegistryDocument* pendingDocument()
-{
-    return gTransaction && gTransaction->error == ERROR_SUCCESS ? &gTransaction->doc : nullptr;
-}
-
 // The registry for reading: with the changes of an open transaction, else
-// as the file holds it now.
+// as the file holds it now. Never a copy: a large store is read in place.
 std::shared_ptr<const RegistryDocument> readStore()
 {
-    if (const RegistryDocument* pending = pendingDocument())
-        return std::make_shared<const RegistryDocument>(*pending);
+    if (gTransaction && gTransaction->error == ERROR_SUCCESS)
+        return std::shared_ptr<const RegistryDocument>(std::shared_ptr<void>(), &gTransaction->doc());
     return storefile::readStore();
 }
 
-// One change of the registry. change() returns false when it found nothing
-// to change; the file is then left as it is. Inside a transaction the change
-// waits for the commit.
-long modifyStore(const std::function<bool(RegistryDocument&)>& change)
+// One change of the registry: needed() tells on the registry as it stands
+// whether there is anything to change, change() makes it. When nothing needs
+// changing the file is left as it is. Inside a transaction the change waits
+// for the commit.
+long modifyStore(const std::function<bool(const RegistryDocument&)>& needed,
+                 const std::function<void(RegistryDocument&)>& change)
 {
     if (gTransaction) {
-        if (gTransaction->error != ERROR_SUCCESS)
+        if (gTransaction->error != ERROR_SUCCESS) {
+            gTransaction->attempted = true;
             return gTransaction->error;
-        gTransaction->changed = change(gTransaction->doc) || gTransaction->changed;
+        }
+        if (needed(gTransaction->doc()))
+            change(gTransaction->edit());
         return ERROR_SUCCESS;
     }
     OpenStore store = openForChange();
-    if (store.error != ERROR_SUCCESS)
-        return store.error;
-    store.changed = change(store.doc);
+    store.attempted = true;
+    if (store.error == ERROR_SUCCESS && needed(store.doc()))
+        change(store.edit());
     return finishChange(store);
 }
 
@@ -113,7 +113,8 @@ long openKey(HKEY root, const char* subKey, HKEY* result, bool create)
     if (!readStore()->keyExists(path)) {
         if (!create)
             return ERROR_FILE_NOT_FOUND;
-        const long rc = modifyStore([&path](RegistryDocument& doc) { return doc.createKey(path); });
+        const long rc = modifyStore([&path](const RegistryDocument& doc) { return !doc.keyExists(path); },
+                                    [&path](RegistryDocument& doc) { doc.createKey(path); });
         if (rc != ERROR_SUCCESS)
             return rc;
     }
@@ -195,7 +196,12 @@ long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std
         return ERROR_INVALID_PARAMETER;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(cbData));
     // A key removed from the file since it was opened comes back with the value.
-    return modifyStore([&](RegistryDocument& doc) { return doc.setValue(path, name, type, bytes); });
+    return modifyStore(
+        [&](const RegistryDocument& doc) {
+            const RegistryValue* v = doc.value(path, name);
+            return !v || v->type != type || v->data != bytes;
+        },
+        [&](RegistryDocument& doc) { doc.setValue(path, name, type, bytes); });
 }
 
 RegistryTransaction::RegistryTransaction()

@@ -8,6 +8,7 @@
 // data bytes exactly as given.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -53,10 +54,12 @@ long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std
                     const std::uint8_t* data, std::uint32_t cbData);
 long RegCloseKey(HKEY key);
 
-// The store file: $QUORVANE_REGISTRY when set (read at every call), else
-// $XDG_DATA_HOME/quorvane-concentration/registry.reg, with
-// ~/.local/share when XDG_DATA_HOME is unset.
-QString RegistryStorePath();
+// The store file, as the bytes of its path: $QUORVANE_REGISTRY when set
+// (read at every call), else $XDG_DATA_HOME/quorvane-concentration/
+// registry.reg, with ~/.local/share when XDG_DATA_HOME is unset or relative
+// (the home folder from $HOME, else from the account database). Empty when
+// no home folder is known.
+QByteArray RegistryStorePath();
 
 // Changes made while one of these is open are stored together: the store's
 // lock is held from the start, reads see the changes, and Commit (or the

@@ -4,9 +4,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cctype>
@@ -20,6 +17,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,8 +27,16 @@ namespace vb::storefile {
 namespace {
 
 // How long a write waits for another running copy of the game to finish its
-// own write before giving up.
-constexpr auto kLockTimeout = std::chrono::seconds(10);
+// own write before giving up. A write takes milliseconds; a lock held longer
+// belongs to a copy that hangs, and the player should hear so soon.
+constexpr auto kLockTimeout = std::chrono::seconds(2);
+
+// The names of this game's temporary files beside the store: a write puts
+// the registry in <store>.quorvane-write-XXXXXX before it renames it over the
+// store. No person names a file so, so that a leftover of a killed write can
+// be told from the player's own files.
+constexpr char kTempInfix[] = ".quorvane-write-";
+constexpr char kTempLetters[] = "XXXXXX";
 
 struct FileId {
     dev_t dev = 0;
@@ -63,7 +69,8 @@ struct Loaded {
     FileId id;
     mode_t mode = 0644;
     std::shared_ptr<const RegistryDocument> doc;
-    QString reason;  // why an Unreadable file could not be used
+    gid_t group = 0;
+    QString reason;  // why an Unreadable or NotAFile file could not be used
     std::vector<qsizetype> skipped;  // lines of an Ok file that could not be read
     QByteArray bytes;                // and then the file as it was read, for its copy
 };
@@ -101,15 +108,25 @@ Loaded loadFile(const QByteArray& path)
 {
     Loaded result;
     result.doc = emptyDocument();
+    const auto notAFile = [&](const QString& reason) {
+        result.state = State::NotAFile;
+        result.reason = reason;
+        return result;
+    };
+    if (path.isEmpty())
+        return notAFile(QStringLiteral("no home folder is known"));
+    if (path.endsWith('/'))
+        return notAFile(QStringLiteral("it names a folder"));
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) {
-        result.state = (errno == ENOENT || errno == ENOTDIR) ? State::Missing : State::NotAFile;
-        return result;
+        if (errno == ENOENT || errno == ENOTDIR) {
+            result.state = State::Missing;
+            return result;
+        }
+        return notAFile(QString::fromLocal8Bit(std::strerror(errno)));
     }
-    if (!S_ISREG(st.st_mode)) {
-        result.state = State::NotAFile;  // never opened: a pipe would block, a folder cannot be read
-        return result;
-    }
+    if (!S_ISREG(st.st_mode))  // never opened: a pipe would block, a folder cannot be read
+        return notAFile(QStringLiteral("it is no regular file"));
     if (gCache && gCache->id == FileId::of(st))
         return gCache->loaded;
 
@@ -118,6 +135,7 @@ Loaded loadFile(const QByteArray& path)
         result.reason = reason;
         result.id = FileId::of(st);
         result.mode = st.st_mode & 07777;
+        result.group = st.st_gid;
         gCache = Cache{result.id, result, false};
         return result;
     };
@@ -125,25 +143,22 @@ Loaded loadFile(const QByteArray& path)
         return unreadable(QStringLiteral("larger than 10 MiB"));
 
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        result.state = State::NotAFile;
-        return result;
-    }
+    if (fd < 0)
+        return notAFile(QString::fromLocal8Bit(std::strerror(errno)));
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // swapped since the stat above
         ::close(fd);
-        result.state = State::NotAFile;
-        return result;
+        return notAFile(QStringLiteral("it is no regular file"));
     }
     QByteArray bytes;
     bytes.resize(static_cast<qsizetype>(std::min<off_t>(st.st_size, kMaxStoreSize)) + 1);
     qsizetype filled = 0;
-    bool readError = false;
+    int readError = 0;
     while (filled < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + filled, static_cast<size_t>(bytes.size() - filled));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            readError = true;
+            readError = errno;
             break;
         }
         if (n == 0)
@@ -153,10 +168,8 @@ Loaded loadFile(const QByteArray& path)
             bytes.resize(std::min<qsizetype>(bytes.size() * 2, kMaxStoreSize + 1));
     }
     ::close(fd);
-    if (readError) {
-        result.state = State::NotAFile;
-        return result;
-    }
+    if (readError)
+        return notAFile(QString::fromLocal8Bit(std::strerror(readError)));
     if (filled > kMaxStoreSize)
         return unreadable(QStringLiteral("larger than 10 MiB"));
     bytes.truncate(filled);
@@ -170,6 +183,7 @@ Loaded loadFile(const QByteArray& path)
     result.state = State::Ok;
     result.id = FileId::of(st);
     result.mode = st.st_mode & 07777;
+    result.group = st.st_gid;
     result.doc = std::make_shared<const RegistryDocument>(std::move(*doc));
     gCache = Cache{result.id, result, false};
     return result;
@@ -182,21 +196,21 @@ bool writeProtected(mode_t mode)
     return (mode & 0222) == 0;
 }
 
-// Whether the store's path leads to a pipe, a device, a socket or a folder.
-// Such a store is never opened and nothing is made beside it: a lock or a
-// temporary file next to /dev/zero is no store. Said once per path, not once
-// per value the game tries to store.
-bool leadsToNoFile(const QByteArray& path)
+// Whether the store's path leads to a pipe, a device, a socket or a folder
+// (a path that ends in a slash names one). Such a store is never opened and
+// nothing is made beside it: a lock or a temporary file next to /dev/zero is
+// no store.
+bool leadsToNoFile(const QByteArray& path, QByteArray* why)
 {
     struct stat st {};
-    if (::stat(path.constData(), &st) != 0 || S_ISREG(st.st_mode))
+    if (path.isEmpty())
+        *why = "no home folder is known";
+    else if (path.endsWith('/'))
+        *why = "it names a folder";
+    else if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        *why = "it is no regular file";
+    else
         return false;
-    static std::set<QByteArray> said;  // under gMutex
-    if (said.insert(path).second)
-        std::fprintf(stderr,
-                     "Quorvane Concentration: the registry file %s is no regular file; stored values are "
-                     "unavailable and nothing will be saved.\n",
-                     path.constData());
     return true;
 }
 
@@ -216,29 +230,75 @@ QByteArray writeTarget(const QByteArray& path)
     return target;
 }
 
+// The folder that holds a file, from the path's own bytes.
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Makes a folder and every missing one above it: 0, or the error.
+int makeFolders(const QByteArray& folder)
+{
+    struct stat st {};
+    if (::stat(folder.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    if (errno != ENOENT)
+        return errno;
+    const QByteArray parent = folderOf(folder);
+    if (parent != folder && parent != "." && parent != "/")
+        if (const int error = makeFolders(parent))
+            return error;
+    if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
+        return errno;
+    return 0;
+}
+
 }  // namespace
 
 // The exclusive lock that every change of the file holds, on a companion file
-// that is never replaced.
+// that is never replaced. A lock needs no write access: flock works on a file
+// opened for reading, so that the members of a group who share a store can
+// each save, whoever made the lock file.
 class StoreLock {
 public:
-    explicit StoreLock(const QByteArray& storePath)
+    StoreLock(const QByteArray& storePath, mode_t storeMode)
     {
         const QByteArray lockPath = storePath + ".lock";
-        fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+        const int flags = O_CLOEXEC | O_NOCTTY;
+        fd_ = ::open(lockPath.constData(), O_RDWR | flags);
+        if (fd_ < 0 && errno == ENOENT) {
+            // A new lock file may be opened by whoever may write the store.
+            const mode_t mode = storeMode & 0666;
+            fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_EXCL | flags, mode);
+            if (fd_ >= 0)
+                ::fchmod(fd_, mode);  // past the umask
+            else if (errno == EEXIST)
+                fd_ = ::open(lockPath.constData(), O_RDWR | flags);
+        }
+        if (fd_ < 0 && (errno == EACCES || errno == EROFS))
+            fd_ = ::open(lockPath.constData(), O_RDONLY | flags);
         if (fd_ < 0) {
             error_ = codeOf(errno);
+            why_ = QByteArray("its lock file ") + lockPath + " cannot be opened: " + std::strerror(errno);
             return;
         }
         const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
         while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR)
                 continue;
-            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > deadline) {
+            if (errno != EWOULDBLOCK) {
                 error_ = ERROR_CANTWRITE;
+                why_ = QByteArray("its lock file ") + lockPath + " cannot be locked: " + std::strerror(errno);
                 return;
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            if (std::chrono::steady_clock::now() > deadline) {
+                error_ = ERROR_CANTWRITE;
+                why_ = QByteArray("another program has held its lock file ") + lockPath + " for over "
+                    + QByteArray::number(static_cast<int>(kLockTimeout.count())) + " seconds";
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         error_ = ERROR_SUCCESS;
     }
@@ -251,18 +311,19 @@ public:
     StoreLock& operator=(const StoreLock&) = delete;
 
     long error() const { return error_; }
+    const QByteArray& why() const { return why_; }
 
 private:
     int fd_ = -1;
     long error_ = ERROR_CANTWRITE;
+    QByteArray why_;
 };
 
 namespace {
 
 void fsyncFolder(const QByteArray& path)
 {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);  // some file systems refuse; the rename itself has happened
         ::close(fd);
@@ -396,70 +457,87 @@ QByteArray keepCopyLocked(const QByteArray& path, const QByteArray& bytes, const
 
 // Writes the whole registry to a new file beside the store, flushed to disk,
 // then puts it in place in one rename: the store is always either the old
-// file or the new one, whatever happens meanwhile.
-long replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode)
+// file or the new one, whatever happens meanwhile. The new file takes the
+// store's permissions and, where the system allows, its group, so that a
+// store shared by a group stays shared. 0, or the error.
+int replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode, const gid_t* group)
 {
-    QByteArray temp = path + ".tmp-XXXXXX";
+    QByteArray temp = path + kTempInfix + kTempLetters;
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        return codeOf(errno);
+        return errno;
     const auto fail = [&](int error) {
         ::close(fd);
         ::unlink(temp.constData());
-        return codeOf(error);
+        return error;
     };
+    struct stat st {};
+    if (group && ::fstat(fd, &st) == 0 && st.st_gid != *group)
+        (void)::fchown(fd, static_cast<uid_t>(-1), *group);  // only a member of the group may
     if (::fchmod(fd, mode) != 0)
         return fail(errno);
     if (const int error = writeSyncClose(fd, bytes)) {
         ::unlink(temp.constData());
-        return codeOf(error);
+        return error;
     }
     if (::rename(temp.constData(), path.constData()) != 0) {
         const int error = errno;
         ::unlink(temp.constData());
-        return codeOf(error);
+        return error;
     }
     fsyncFolder(path);
-    return ERROR_SUCCESS;
+    return 0;
 }
 
 // Removes the temporary files of this store that a write killed half-way
-// left behind (mkostemp's names: six letters or digits). Under the lock no
-// other write is under way, so none of them is in use.
+// left behind: regular files of exactly our name shape that hold nothing, or
+// the beginning of a registry file. Under the lock no other write is under
+// way, so none of them is in use; a file of any other name is the player's.
 void removeLeftoversLocked(const QByteArray& path)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-    const QByteArray prefix = path.mid(slash + 1) + ".tmp-";
+    const QByteArray folder = folderOf(path);
+    const QByteArray prefix = path.mid(path.lastIndexOf('/') + 1) + kTempInfix;
+    const qsizetype letters = qsizetype(sizeof kTempLetters) - 1;
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix)
+        if (name.size() != prefix.size() + letters || !name.startsWith(prefix)
             || !std::all_of(name.cbegin() + prefix.size(), name.cend(),
                             [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
             continue;
         struct stat st {};
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        char head[9] = {};
+        const ssize_t n = ::read(fd, head, 9);
+        ::close(fd);
+        if (n == 0 || (n == 9 && std::memcmp(head, "REGEDIT4\n", 9) == 0))
             ::unlinkat(dirFd, name.constData(), 0);
     }
     ::closedir(dir);
 }
 
+// One line on standard error for a change that could not be stored.
+void reportNotWritten(const QByteArray& path, const QByteArray& why)
+{
+    std::fprintf(stderr, "Quorvane Concentration: the registry file %s could not be written: %s.\n",
+                 path.constData(), why.constData());
+}
+
 }  // namespace
 
-// The registry as the file holds it now, for reading. An unreadable file is
-// moved aside first (once), and reads as empty.
 std::shared_ptr<const RegistryDocument> readStore()
 {
-    const QByteArray path = QFile::encodeName(RegistryStorePath());
+    const QByteArray path = RegistryStorePath();
     Loaded loaded = loadFile(path);
-    if (loaded.state == State::NotAFile) {
-        leadsToNoFile(path);  // says why, once
-        return emptyDocument();
-    }
+    if (loaded.state == State::NotAFile)
+        return emptyDocument();  // a write says why, when the game tries one
     if (loaded.state == State::Unreadable) {
         if (gCache && gCache->id == loaded.id && gCache->asideTried)
             return emptyDocument();
@@ -468,11 +546,11 @@ std::shared_ptr<const RegistryDocument> readStore()
         if (writeProtected(loaded.mode)) {
             reportStuck(path, loaded, "it is read-only");
         } else if (!target.isEmpty()) {
-            StoreLock lock(target);
+            StoreLock lock(target, loaded.mode);
             if (lock.error() == ERROR_SUCCESS)
                 moved = moveAsideLocked(target, loaded);
             else
-                reportStuck(target, loaded, "its lock file cannot be opened");
+                reportStuck(target, loaded, lock.why().constData());
         }
         if (!moved) {
             if (gCache && gCache->id == loaded.id)
@@ -487,79 +565,90 @@ std::shared_ptr<const RegistryDocument> readStore()
 OpenStore openForChange()
 {
     OpenStore store;
-    const QByteArray path = QFile::encodeName(RegistryStorePath());
-    if (leadsToNoFile(path)) {
-        store.error = ERROR_ACCESS_DENIED;
-        return store;
-    }
+    const auto fail = [&store](long code, const QByteArray& why) {
+        store.error = code;
+        store.why = why;
+        return std::move(store);
+    };
+    const QByteArray path = RegistryStorePath();
+    store.target = path;
+    QByteArray why;
+    if (leadsToNoFile(path, &why))
+        return fail(ERROR_ACCESS_DENIED, why);
     store.target = writeTarget(path);
     if (store.target.isEmpty()) {
-        store.error = ERROR_CANTWRITE;
-        return store;
+        store.target = path;
+        return fail(ERROR_CANTWRITE, "it is a link that leads nowhere");
     }
+    // Checked before the lock, so that nothing is made beside such a store.
     struct stat st {};
-    if (::stat(store.target.constData(), &st) == 0 && S_ISREG(st.st_mode) && writeProtected(st.st_mode)) {
-        store.error = ERROR_ACCESS_DENIED;  // checked before the lock, so that nothing is made beside it
-        return store;
-    }
-    const QString folder = QFileInfo(QFile::decodeName(store.target)).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        store.error = ERROR_ACCESS_DENIED;
-        return store;
-    }
+    const bool exists = ::stat(store.target.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    if (exists && writeProtected(st.st_mode))
+        return fail(ERROR_ACCESS_DENIED, "it is read-only");
+    if (const int error = makeFolders(folderOf(store.target)))
+        return fail(codeOf(error), QByteArray("its folder cannot be made: ") + std::strerror(error));
 
-    store.lock = std::make_unique<StoreLock>(store.target);
-    if (store.lock->error() != ERROR_SUCCESS) {
-        store.error = store.lock->error();
-        return store;
-    }
+    store.lock = std::make_unique<StoreLock>(store.target, exists ? st.st_mode : 0644);
+    if (store.lock->error() != ERROR_SUCCESS)
+        return fail(store.lock->error(), store.lock->why());
 
     Loaded loaded = loadFile(store.target);
-    if (loaded.state == State::NotAFile
-        || ((loaded.state == State::Ok || loaded.state == State::Unreadable) && writeProtected(loaded.mode))) {
-        store.error = ERROR_ACCESS_DENIED;  // changed since the checks above
-        return store;
-    }
+    if (loaded.state == State::NotAFile)
+        return fail(ERROR_ACCESS_DENIED, loaded.reason.toLocal8Bit());
+    if ((loaded.state == State::Ok || loaded.state == State::Unreadable) && writeProtected(loaded.mode))
+        return fail(ERROR_ACCESS_DENIED, "it is read-only");  // changed since the checks above
     if (loaded.state == State::Unreadable) {
+        // Writing now would destroy the file that could not be kept.
         if (!moveAsideLocked(store.target, loaded)) {
-            store.error = ERROR_BADDB;  // writing now would destroy the file we could not keep
-            return store;
+            store.reported = true;  // said why
+            return fail(ERROR_BADDB, "it cannot be read and cannot be moved aside");
         }
         loaded = loadFile(store.target);
-        if (loaded.state == State::NotAFile || loaded.state == State::Unreadable) {
-            store.error = ERROR_BADDB;
-            return store;
-        }
+        if (loaded.state == State::NotAFile || loaded.state == State::Unreadable)
+            return fail(ERROR_BADDB, "it cannot be read and cannot be moved aside");
     }
-    store.doc = *loaded.doc;
-    store.mode = loaded.state == State::Ok ? loaded.mode : 0644;
+    store.base = loaded.doc;
+    if (loaded.state == State::Ok) {
+        store.mode = loaded.mode;
+        store.group = loaded.group;
+        store.keepsGroup = true;
+    }
     store.skipped = loaded.skipped;
     store.original = loaded.bytes;
     return store;
 }
 
-// Puts the changed registry in place and remembers it as the file now read.
 long finishChange(OpenStore& store)
 {
-    if (store.error != ERROR_SUCCESS)
+    const auto fail = [&store](long code, const QByteArray& why) {
+        if (!store.reported)
+            reportNotWritten(store.target, why);
+        store.reported = true;
+        return code;
+    };
+    if (store.error != ERROR_SUCCESS) {
+        if (store.attempted)
+            return fail(store.error, store.why);
         return store.error;
-    if (!store.changed)
+    }
+    if (!store.edited)
         return ERROR_SUCCESS;
-    const QByteArray bytes = store.doc.serialize();
+    const QByteArray bytes = store.edited->serialize();
     if (bytes.size() > kMaxStoreSize)
-        return ERROR_CANTWRITE;
+        return fail(ERROR_CANTWRITE, "it would grow past 10 MiB");
     QByteArray copy;
     if (!store.skipped.empty()) {
         copy = keepCopyLocked(store.target, store.original, store.skipped);
-        if (copy.isEmpty())
-            return ERROR_BADDB;  // rewriting would lose the lines no copy holds
+        if (copy.isEmpty()) {
+            store.reported = true;  // said why
+            return ERROR_BADDB;     // rewriting would lose the lines no copy holds
+        }
     }
     removeLeftoversLocked(store.target);
-    const long rc = replaceFile(store.target, bytes, store.mode);
-    if (rc != ERROR_SUCCESS) {
+    if (const int error = replaceFile(store.target, bytes, store.mode, store.keepsGroup ? &store.group : nullptr)) {
         if (!copy.isEmpty())
             ::unlink(copy.constData());  // the file is still as it was
-        return rc;
+        return fail(codeOf(error), std::strerror(error));
     }
     if (!copy.isEmpty()) {
         std::fprintf(stderr,
@@ -576,10 +665,25 @@ long finishChange(OpenStore& store)
         now.state = State::Ok;
         now.id = FileId::of(st);
         now.mode = st.st_mode & 07777;
-        now.doc = std::make_shared<const RegistryDocument>(store.doc);
+        now.group = st.st_gid;
+        now.doc = std::move(store.edited);
+        store.base = now.doc;
         gCache = Cache{now.id, now, false};
     }
+    store.edited.reset();
     return ERROR_SUCCESS;
+}
+
+const RegistryDocument& OpenStore::doc() const
+{
+    return edited ? *edited : base ? *base : *emptyDocument();
+}
+
+RegistryDocument& OpenStore::edit()
+{
+    if (!edited)
+        edited = std::make_shared<RegistryDocument>(base ? *base : RegistryDocument());
+    return *edited;
 }
 
 OpenStore::OpenStore() = default;
@@ -591,15 +695,25 @@ OpenStore& OpenStore::operator=(OpenStore&&) noexcept = default;
 
 namespace vb {
 
-QString RegistryStorePath()
+QByteArray RegistryStorePath()
 {
     const QByteArray own = qgetenv("QUORVANE_REGISTRY");
     if (!own.isEmpty())
-        return QFile::decodeName(own);
-    QString data = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
-    if (data.isEmpty() || !QDir::isAbsolutePath(data))  // the XDG rule: a relative path is ignored
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    return data + QStringLiteral("/quorvane-concentration/registry.reg");
+        return own;
+    // The bytes as the environment and the account database give them: a
+    // folder whose name is no valid UTF-8 is still that folder.
+    QByteArray data = qgetenv("XDG_DATA_HOME");
+    if (!data.startsWith('/')) {  // the XDG rule: a relative path is ignored
+        QByteArray home = qgetenv("HOME");
+        if (!home.startsWith('/')) {
+            const passwd* account = ::getpwuid(::getuid());
+            home = account && account->pw_dir ? QByteArray(account->pw_dir) : QByteArray();
+            if (!home.startsWith('/'))
+                return QByteArray();  // nowhere to keep it: never a folder of someone else's
+        }
+        data = home + "/.local/share";
+    }
+    return data + "/quorvane-concentration/registry.reg";
 }
 
 }  // namespace vb

@@ -35,19 +35,35 @@ struct OpenStore {
     OpenStore(OpenStore&&) noexcept;
     OpenStore& operator=(OpenStore&&) noexcept;
 
-    QByteArray target;
+    // The registry with the changes made so far.
+    const RegistryDocument& doc() const;
+    // The same, to change: the file's registry is copied at the first
+    // change, so that reading a large store costs no copy of it.
+    RegistryDocument& edit();
+    bool changed() const { return edited != nullptr; }
+
+    QByteArray target;  // the file that the write replaces
     std::unique_ptr<StoreLock> lock;
-    RegistryDocument doc;
+    std::shared_ptr<const RegistryDocument> base;  // as read
+    std::shared_ptr<RegistryDocument> edited;      // as changed, once changed
     mode_t mode = 0644;
+    gid_t group = 0;
+    bool keepsGroup = false;  // a file was there: the new one takes its group
     long error = 0;
-    bool changed = false;
+    QByteArray why;          // the reason of error, for the player
+    bool attempted = false;  // a change was asked for, whether or not it could be made
+    bool reported = false;   // the failure has been said on standard error
     std::vector<qsizetype> skipped;  // lines of the file that the rewrite leaves out
     QByteArray original;             // the file as read, when lines were skipped
 };
 
+// Opens the store for changing. On failure error and why say what failed;
+// finishChange reports it once a change was attempted.
 OpenStore openForChange();
 
-// Puts the changed registry in place and remembers it as the file now read.
+// Puts the changed registry in place in one write and remembers it as the
+// file now read. A failure of a change that was attempted is said in one
+// line on standard error, with the file and the reason.
 long finishChange(OpenStore& store);
 
 }  // namespace vb::storefile

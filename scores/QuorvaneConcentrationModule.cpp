@@ -139,10 +139,7 @@ QStringList ReadHighScoreTable()
     for (int k = 1; k <= 20; ++k) {
         const bool isName = k <= 10;
         const QString name = (isName ? QStringLiteral("Player%1") : QStringLiteral("Score%1")).arg(isName ? k : k - 10);
-        QString text = vb::VariantToText(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, name));
-        if (text.isEmpty())
-            text = isName ? QStringLiteral("Anonymous") : QStringLiteral("99999");
-        table << text;
+        table << vb::VariantToText(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, name));
     }
     return table;
 }

@@ -30,8 +30,8 @@ bool LastRegistryWriteFailed();
 void ResetRegistryWriteFailure();
 
 // The twenty values of the high-score table, Player1..Player10 then
-// Score1..Score10, as the start-up load reads them: each value's text, or
-// the default ("Anonymous", 99999) of one that reads as empty.
+// Score1..Score10, as they are stored: each value's text, or the empty text
+// where a value is missing (or of a type the table never holds).
 QStringList ReadHighScoreTable();
 
 // The table as this copy of the game last read it from the registry or

@@ -1,7 +1,5 @@
 #include "frmHighScores.h"
 
-#include "Registry.h"
-
 #include "HyperJump.h"
 #include "Platform.h"
 #include "QuorvaneConcentrationModule.h"
@@ -345,10 +343,12 @@ void FrmHighScores::btnSave_Click()
     vb::RegistryTransaction together;
     // Read under the store's lock: when another running copy of the game has
     // stored a table since this one was read, this game's entry goes into
-    // that table, so that neither copy's entries are lost.
+    // that table, so that neither copy's entries are lost. Another copy
+    // always stores the whole table; one that is not stored whole (the file
+    // deleted or moved aside meanwhile) is stored again as this copy holds it.
     const QStringList stored = ReadHighScoreTable();
     const QStringList& known = KnownStoredHighScores();
-    const bool storedElsewhere = !known.isEmpty() && stored != known;
+    const bool storedElsewhere = !stored.contains(QString()) && !known.isEmpty() && stored != known;
     const bool store = !storedElsewhere || TakeStoredTable(stored);
     if (store) {
         for (int k = 1; k <= 10; ++k)
@@ -372,6 +372,14 @@ void FrmHighScores::btnSave_Click()
     if (storedElsewhere)
         ShowTable(store ? NewScorePos.get() : 10);
 
+    if (failed) {
+        // The score is not lost: name entry goes on with the typed name, and
+        // Save can be pressed again once the store can be written.
+        reportNotSaved();
+        txtPlayer->setFocus();
+        return;
+    }
+
     btnClear->setEnabled(true);
     btnOK->setEnabled(true);
     btnSave->setEnabled(false);
@@ -380,9 +388,6 @@ void FrmHighScores::btnSave_Click()
     setDefaultButton(nullptr);
     btnOK->setFocus();
     setDefaultButton(btnOK);
-
-    if (failed)
-        reportNotSaved();
 }
 
 void FrmHighScores::btnClear_Click()

@@ -27,6 +27,18 @@ void LoadValue(const QString& valueName, const QVariant& defaultValue)
 
 void LoadHighScoreTable()
 {
+    // A table stored whole is only read: no lock, no write, and the start
+    // never waits for another copy of the game that is writing.
+    const QStringList stored = ReadHighScoreTable();
+    if (!stored.contains(QString())) {
+        for (int i = 1; i <= 10; ++i)
+            frmHighScores->Player(i) = stored[i - 1];
+        for (int i = 1; i <= 10; ++i)
+            frmHighScores->Score(i) = stored[i + 9];
+        KnownStoredHighScores() = stored;
+        return;
+    }
+
     // Defaults written on a first start reach the file in one go, so the
     // splash is not held up by twenty separate syncs to disk.
     vb::RegistryTransaction together;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <utility>
 
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -632,13 +633,14 @@ TEST_F(RegistryStoreTest, ACrashInTheMiddleOfAWriteLeavesTheOldFile)
     EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
 
     EXPECT_EQ(fileBytes(), before);
-    EXPECT_EQ(entries(QStringLiteral("registry.reg.tmp-*")).size(), 1) << "the interrupted write";
+    EXPECT_EQ(entries(QStringLiteral("registry.reg.quorvane-write-*")).size(), 1) << "the interrupted write";
     reloadFromDisk();
     EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Ann", 4));
     EXPECT_FALSE(get(kKey, "Blob"));
 
-    // The leftover does no harm to the next write.
+    // The next write takes the leftover away.
     ASSERT_EQ(set(kKey, "Player2", REG_SZ, bytesOf("Bob", 4)), ERROR_SUCCESS);
+    EXPECT_TRUE(entries(QStringLiteral("registry.reg.quorvane-write-*")).isEmpty());
     reloadFromDisk();
     EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Ann", 4));
     EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Bob", 4));
@@ -743,23 +745,48 @@ TEST_F(RegistryStoreTest, StartUpTrafficIsFast)
 
 // ------------------------------------------------------------ the location
 
-TEST(RegistryStorePath, FollowsTheOverrideThenTheXdgDataFolder)
+TEST(RegistryStorePath, FollowsTheOverrideThenTheXdgDataFolderThenTheHomeFolder)
 {
     const QByteArray own = qgetenv("QUORVANE_REGISTRY");
     const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray accountHome = getpwuid(getuid())->pw_dir;
 
     qputenv("QUORVANE_REGISTRY", "/tmp/somewhere/r.reg");
-    EXPECT_EQ(RegistryStorePath(), QStringLiteral("/tmp/somewhere/r.reg"));
+    EXPECT_EQ(RegistryStorePath(), "/tmp/somewhere/r.reg");
     qunsetenv("QUORVANE_REGISTRY");
     qputenv("XDG_DATA_HOME", "/data/home");
-    EXPECT_EQ(RegistryStorePath(), QStringLiteral("/data/home/quorvane-concentration/registry.reg"));
+    EXPECT_EQ(RegistryStorePath(), "/data/home/quorvane-concentration/registry.reg");
     qunsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(RegistryStorePath(), QDir::homePath() + QStringLiteral("/.local/share/quorvane-concentration/registry.reg"));
+    EXPECT_EQ(RegistryStorePath(), home + "/.local/share/quorvane-concentration/registry.reg");
     qputenv("XDG_DATA_HOME", "relative/path");  // not absolute: ignored, as the XDG rules say
-    EXPECT_EQ(RegistryStorePath(), QDir::homePath() + QStringLiteral("/.local/share/quorvane-concentration/registry.reg"));
+    EXPECT_EQ(RegistryStorePath(), home + "/.local/share/quorvane-concentration/registry.reg");
+    qunsetenv("HOME");  // a service manager's start: the account knows the home folder
+    EXPECT_EQ(RegistryStorePath(), accountHome + "/.local/share/quorvane-concentration/registry.reg");
+    // Names that are no valid UTF-8 are the folders they name.
+    qputenv("HOME", "/home/caf\xE9");
+    EXPECT_EQ(RegistryStorePath(), "/home/caf\xE9/.local/share/quorvane-concentration/registry.reg");
+    qputenv("XDG_DATA_HOME", "/data/caf\xE9");
+    EXPECT_EQ(RegistryStorePath(), "/data/caf\xE9/quorvane-concentration/registry.reg");
 
     qputenv("QUORVANE_REGISTRY", own);
     qputenv("XDG_DATA_HOME", xdg);
+    qputenv("HOME", home);
+}
+
+TEST_F(RegistryStoreTest, AFolderNamedInAnotherEncodingIsTheOneWritten)
+{
+    const QByteArray folder = QFile::encodeName(dir_.path()) + "/caf\xE9";
+    qputenv("QUORVANE_REGISTRY", folder + "/registry.reg");
+    EXPECT_EQ(set(kKey, "Player1", REG_SZ, bytesOf("Ann", 4)), ERROR_SUCCESS);
+    EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("Ann", 4));
+    const QByteArray lookAlike = QFile::encodeName(dir_.path()) + "/caf\xEF\xBF\xBD";
+    struct stat st {};
+    EXPECT_NE(::stat(lookAlike.constData(), &st), 0);
+    // Qt cannot name these files to take them away.
+    for (const char* name : {"/registry.reg", "/registry.reg.lock"})
+        EXPECT_EQ(::unlink((folder + name).constData()), 0) << name;
+    EXPECT_EQ(::rmdir(folder.constData()), 0);
 }
 
 }  // namespace

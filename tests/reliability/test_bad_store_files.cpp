@@ -5,6 +5,7 @@
 #include "QuorvaneConcentrationModule.h"
 #include "RegistryStore.h"
 #include "StartupLoad.h"
+#include "StoreHelpers.h"
 #include "TestSeams.h"
 #include "frmHighScores.h"
 #include "frmQuorvaneConcentration.h"
@@ -21,21 +22,13 @@
 #include <cstdio>
 #include <functional>
 
+#include <sys/stat.h>
+
 using testing_seams::seams;
 
 namespace {
 
 const QString kNotSaved = QStringLiteral("The high scores could not be saved.");
-
-QByteArray goodStore()
-{
-    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n";
-    for (int i = 1; i <= 10; ++i)
-        text += "\"Player" + QByteArray::number(i) + "\"=\"Keeper " + QByteArray::number(i) + "\"\n";
-    for (int i = 1; i <= 10; ++i)
-        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
-    return text;
-}
 
 struct BadFile {
     const char* what;
@@ -51,22 +44,30 @@ void write(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+QByteArray garbage()
+{
+    QByteArray b;
+    for (int i = 0; i < 4096; ++i)
+        b += static_cast<char>((i * 7919) % 251);
+    return b;
+}
+
 std::vector<BadFile> badFiles()
 {
     return {
         {"empty", [](const QString& p) { write(p, QByteArray()); }, true},
-        {"cut in the middle of a text", [](const QString& p) { write(p, goodStore().left(goodStore().indexOf("Keeper 4") + 3)); }, true, 3},
-        {"binary garbage",
+        {"cut in the middle of a text", [](const QString& p) { write(p, store::KeepersStore().left(store::KeepersStore().indexOf("Keeper 4") + 3)); }, true, 3},
+        {"binary garbage", [](const QString& p) { write(p, garbage()); }, true},
+        // Its owner's: it stays where it is, unreadable as it is.
+        {"binary garbage without write bits",
          [](const QString& p) {
-             QByteArray b;
-             for (int i = 0; i < 4096; ++i)
-                 b += static_cast<char>((i * 7919) % 251);
-             write(p, b);
+             write(p, garbage());
+             ASSERT_EQ(chmod(QFile::encodeName(p).constData(), 0444), 0);
          },
-         true},
+         false},
         {"over 10 MiB",
          [](const QString& p) {
-             write(p, goodStore());
+             write(p, store::KeepersStore());
              QFile f(p);
              ASSERT_TRUE(f.open(QIODevice::ReadWrite));
              ASSERT_TRUE(f.resize(10 * 1024 * 1024 + 1));
@@ -110,17 +111,6 @@ protected:
         return QDir(QFileInfo(path).absolutePath()).entryList({QStringLiteral("registry.reg.corrupt-*")}, QDir::Files);
     }
 
-    // A finished game's new entry, named and saved through the window.
-    static void saveNewEntry(const QString& name, int tries)
-    {
-        frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(tries);
-        frmHighScores->EndWithHighScores = true;
-        frmHighScores->Load();
-        frmHighScores->txtPlayer->setText(name);
-        frmHighScores->btnSave->click();
-        frmHighScores->Unload();
-    }
-
     QTemporaryDir dir_;
     QByteArray previous_;
 };
@@ -133,11 +123,7 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
         SCOPED_TRACE(bad.what);
         const QString path = useStore(bad.what);
         bad.make(path);
-        const QByteArray before = QFileInfo(path).isFile() ? [&] {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }() : QByteArray();
+        const QByteArray before = store::ReadFile(path);
 
         testing::internal::CaptureStderr();
         QElapsedTimer timer;
@@ -153,7 +139,7 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
         }
 
         seams().messages.clear();
-        saveNewEntry(QStringLiteral("Newcomer"), 42);
+        store::SaveNewEntry(QStringLiteral("Newcomer"), 42);
         if (bad.writable) {
             EXPECT_TRUE(seams().messages.empty());
             EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player1")).toString(),
@@ -169,8 +155,11 @@ TEST_F(BadStoreFiles, StartUpLoadsTheDefaultsAndSaveWorksOrSaysItCannot)
         } else {
             ASSERT_EQ(seams().messages.size(), 1u);
             EXPECT_EQ(seams().messages[0].prompt, kNotSaved);
-            EXPECT_TRUE(QFileInfo(path).isSymLink());
-            EXPECT_TRUE(QDir(path + QStringLiteral(".d")).isEmpty());
+            EXPECT_TRUE(keptAside(path).isEmpty());
+            if (QFileInfo(path).isSymLink())
+                EXPECT_TRUE(QDir(path + QStringLiteral(".d")).isEmpty());
+            else
+                EXPECT_EQ(store::ReadFile(path), before);
         }
         EXPECT_EQ(frmHighScores->Player(1), QStringLiteral("Newcomer")) << "the table on screen changes all the same";
     }
@@ -191,7 +180,7 @@ TEST_F(BadStoreFiles, ALineThatCannotBeReadCostsOnlyItsOwnValue)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const QString path = useStore(c.what);
-        QByteArray original = goodStore();
+        QByteArray original = store::KeepersStore();
         original.replace(c.from, c.to);
         write(path, original);
 
@@ -203,7 +192,7 @@ TEST_F(BadStoreFiles, ALineThatCannotBeReadCostsOnlyItsOwnValue)
             EXPECT_EQ(frmHighScores->Player(r), players.back()) << r;
             EXPECT_EQ(frmHighScores->Score(r), QString::number(10 * r)) << r;
         }
-        saveNewEntry(QStringLiteral("Newcomer"), 45);
+        store::SaveNewEntry(QStringLiteral("Newcomer"), 45);
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find("line " + std::to_string(c.line) + ' '), std::string::npos) << said;
@@ -236,7 +225,7 @@ TEST_F(BadStoreFiles, NamesReadAsTypedWhateverTheLineEndsAndTheFirstCharacter)
     // Player1..3 of a store whose first name an older tool wrote in the
     // Western code page.
     const QList<QByteArray> typedNames = {"Jos\xC3\xA9", "\xC5\x81ukasz", "\xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E"};
-    QByteArray named = goodStore();
+    QByteArray named = store::KeepersStore();
     named.replace("\"Keeper 1\"", "\"Jos\xE9\"");
     named.replace("\"Keeper 2\"", "\"" + typedNames[1] + "\"");
     named.replace("\"Keeper 3\"", "\"" + typedNames[2] + "\"");
@@ -255,7 +244,7 @@ TEST_F(BadStoreFiles, NamesReadAsTypedWhateverTheLineEndsAndTheFirstCharacter)
     } cases[] = {
         {"CR line ends", QByteArray(named).replace('\n', '\r'), typedNames, QStringLiteral("Zo\u00EB")},
         {"mixed line ends", mixed, typedNames, QStringLiteral("Zo\u00EB")},
-        {"a name that begins with U+FEFF", goodStore(), {"Keeper 1", "Keeper 2", "Keeper 3"}, bom + QStringLiteral("Zo\u00EB")},
+        {"a name that begins with U+FEFF", store::KeepersStore(), {"Keeper 1", "Keeper 2", "Keeper 3"}, bom + QStringLiteral("Zo\u00EB")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -265,7 +254,7 @@ TEST_F(BadStoreFiles, NamesReadAsTypedWhateverTheLineEndsAndTheFirstCharacter)
         for (int r = 1; r <= 3; ++r)
             EXPECT_EQ(frmHighScores->Player(r), QString::fromUtf8(c.names[r - 1])) << r;
 
-        saveNewEntry(c.newName, 5);
+        store::SaveNewEntry(c.newName, 5);
         // The next start reads the file anew, not what this copy wrote.
         const QString again = path + QStringLiteral(".again");
         ASSERT_TRUE(QFile::copy(path, again));
@@ -291,7 +280,7 @@ TEST_F(BadStoreFiles, ALargeStoreJustUnderTheLimitLoadsInReasonableTime)
     // A hand-made or runaway file of many values in one key, just below the
     // size the store refuses outright, must not stall the start.
     const QString path = useStore("large");
-    QByteArray text = goodStore();
+    QByteArray text = store::KeepersStore();
     text.reserve(10 * 1024 * 1024);
     int i = 0;
     while (text.size() < 10 * 1024 * 1024 - 64)
@@ -314,7 +303,7 @@ TEST_F(BadStoreFiles, AStoreFolderThatCannotBeMadeGivesTheMessage)
     qputenv("QUORVANE_REGISTRY", QFile::encodeName(blocked + QStringLiteral("/sub/registry.reg")));
     LoadHighScoreTable();
     seams().messages.clear();
-    saveNewEntry(QStringLiteral("Ann"), 30);
+    store::SaveNewEntry(QStringLiteral("Ann"), 30);
     ASSERT_EQ(seams().messages.size(), 1u);
     EXPECT_EQ(seams().messages[0].prompt, kNotSaved);
     EXPECT_EQ(frmHighScores->Player(1), QStringLiteral("Ann"));
@@ -322,10 +311,40 @@ TEST_F(BadStoreFiles, AStoreFolderThatCannotBeMadeGivesTheMessage)
     const QString fresh = dir_.filePath(QStringLiteral("fresh/deeper/registry.reg"));
     qputenv("QUORVANE_REGISTRY", QFile::encodeName(fresh));
     seams().messages.clear();
-    saveNewEntry(QStringLiteral("Bob"), 20);
+    store::SaveNewEntry(QStringLiteral("Bob"), 20);
     EXPECT_TRUE(seams().messages.empty());
     EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player1")).toString(),
               QStringLiteral("Bob"));
     EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player2")).toString(),
               QStringLiteral("Ann"));
+}
+
+TEST_F(BadStoreFiles, AStoreGoneWhileTheGameRunsGetsBackTheTableItHeldWithTheNewEntry)
+{
+    const struct {
+        const char* what;
+        std::function<void(const QString& path)> damage;
+    } cases[] = {
+        {"deleted", [](const QString& p) { QFile::remove(p); }},
+        {"overwritten with junk", [](const QString& p) { write(p, garbage()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = useStore(c.what);
+        write(path, store::KeepersStore());
+        LoadHighScoreTable();
+        c.damage(path);
+
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(store::SaveNewEntry(QStringLiteral("Ann"), 45).isEmpty());
+        testing::internal::GetCapturedStderr();
+        // Missing values are no other copy's table: this copy's is stored.
+        for (int r = 1; r <= 10; ++r) {
+            const QString name = r < 5 ? QStringLiteral("Keeper %1").arg(r) : r == 5 ? QStringLiteral("Ann")
+                                                                                    : QStringLiteral("Keeper %1").arg(r - 1);
+            const int score = r < 5 ? 10 * r : r == 5 ? 45 : 10 * (r - 1);
+            EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player%1").arg(r)).toString(), name);
+            EXPECT_EQ(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Score%1").arg(r)).toInt(), score);
+        }
+    }
 }

@@ -9,6 +9,7 @@
 #include "QuorvaneConcentrationModule.h"
 #include "RegistryStore.h"
 #include "StartupLoad.h"
+#include "StoreHelpers.h"
 #include "TestSeams.h"
 #include "frmHighScores.h"
 #include "frmQuorvaneConcentration.h"
@@ -277,18 +278,12 @@ private:
     QStringList lines_;
 };
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The twenty values as a freshly parsed store file holds them; empty when
 // the file does not parse whole.
 std::optional<QStringList> storedTable(const QString& path, QString* why)
 {
     std::vector<qsizetype> skipped;
-    const auto doc = vb::RegistryDocument::parse(readFile(path), why, &skipped);
+    const auto doc = vb::RegistryDocument::parse(store::ReadFile(path), why, &skipped);
     if (!doc)
         return std::nullopt;
     if (!skipped.empty()) {
@@ -408,7 +403,7 @@ TEST_F(StorageFaults, KilledWhileSavingAGameTheFileHoldsAWholeRecord)
 
         const QByteArray done = QByteArray::fromHex(copy.last(QStringLiteral("done")).value(0).toLatin1());
         const QByteArray next = QByteArray::fromHex(copy.last(QStringLiteral("begin")).value(0).toLatin1());
-        const QByteArray onDisk = readFile(file);
+        const QByteArray onDisk = store::ReadFile(file);
         GameRecord r;
         ASSERT_TRUE(ReadSavedGame(onDisk, &r)) << "the saved game no longer opens";
         EXPECT_TRUE(onDisk.left(GameRecord::kSize) == done || onDisk.left(GameRecord::kSize) == next)
@@ -510,7 +505,7 @@ TEST_F(StorageFaults, ASaveAfterAnotherCopysSaveKeepsBothEntries)
 TEST_F(StorageFaults, AStoreAnOrdinaryUserMayNotWriteGivesTheMessageAndStaysAsItWas)
 {
     LoadHighScoreTable();
-    const QByteArray before = readFile(store_);
+    const QByteArray before = store::ReadFile(store_);
     ASSERT_FALSE(before.isEmpty());
     const QString folder = QFileInfo(store_).absolutePath();
     ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
@@ -535,6 +530,6 @@ TEST_F(StorageFaults, AStoreAnOrdinaryUserMayNotWriteGivesTheMessageAndStaysAsIt
         chmod(QFile::encodeName(store_).constData(), 0644);
         ASSERT_TRUE(finished);
         EXPECT_EQ(code, 0) << "5: could not drop root, 6: wrong or no message, 7: the table did not change";
-        EXPECT_EQ(readFile(store_), before);
+        EXPECT_EQ(store::ReadFile(store_), before);
     }
 }

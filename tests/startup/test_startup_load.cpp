@@ -23,6 +23,8 @@
 using store::Get;
 using store::Number;
 using store::Put;
+using store::ReadFile;
+using store::SaveNewEntry;
 using store::Text;
 using testing_seams::seams;
 using Value = std::pair<std::uint32_t, QByteArray>;
@@ -54,12 +56,6 @@ void WriteStoreFile(const QByteArray& bytes)
 
 const QString kNotSaved = QStringLiteral("The high scores could not be saved.");
 
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void MakeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -74,33 +70,6 @@ std::string Listing(const QString& folder)
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)
         .join(u' ')
         .toStdString();
-}
-
-// A store of ten named entries whose third line of values is mistyped, so
-// that it is skipped and its value missing.
-QByteArray StoreWithAMistypedLine()
-{
-    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n";
-    for (int i = 1; i <= 10; ++i)
-        text += i == 3 ? QByteArray("\"Player3\" = Ann\n")
-                       : "\"Player" + QByteArray::number(i) + "\"=\"Keeper " + QByteArray::number(i) + "\"\n";
-    for (int i = 1; i <= 10; ++i)
-        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
-    return text;
-}
-
-// A finished game's entry, named and saved through the window; the messages
-// it showed.
-QStringList SaveNewEntry(const QString& name, int tries)
-{
-    seams().messages.clear();
-    frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(tries);
-    frmHighScores->EndWithHighScores = true;
-    frmHighScores->Load();
-    frmHighScores->txtPlayer->setText(name);
-    frmHighScores->btnSave->click();
-    frmHighScores->Unload();
-    return seams().messageTexts();
 }
 
 // The store this process uses, set for one test.
@@ -269,6 +238,7 @@ TEST(StartupLoad, AStoreThatIsNoFileIsNeitherOpenedNorJoinedByFilesOfOurs)
         {"a link to a pipe", dir.filePath(QStringLiteral("pipe.reg")), pipe},
         {"a link to a device", dir.filePath(QStringLiteral("null.reg")), QStringLiteral("/dev/null")},
         {"a folder", dir.filePath(QStringLiteral("folder.reg")), QString()},
+        {"a path that ends in a slash", dir.filePath(QStringLiteral("not-yet/")), QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -287,8 +257,9 @@ TEST(StartupLoad, AStoreThatIsNoFileIsNeitherOpenedNorJoinedByFilesOfOurs)
         const QStringList said = SaveNewEntry(QStringLiteral("Ann"), 30);
         const std::string err = testing::internal::GetCapturedStderr();
 
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line for the whole run: " << err;
-        EXPECT_NE(err.find(QFile::encodeName(c.store).toStdString()), std::string::npos) << err;
+        // One line for each write that failed: the load's defaults, the Save.
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+        EXPECT_NE(err.find(QFile::encodeName(c.store).toStdString() + " could not be written"), std::string::npos) << err;
         EXPECT_EQ(said, QStringList{kNotSaved});
         EXPECT_EQ(Listing(dir.path()), before) << "no lock, folder or temporary file";
         EXPECT_EQ(Listing(dir.filePath(QStringLiteral("folder.reg"))), "");
@@ -304,7 +275,7 @@ TEST(StartupLoad, AStoreWithoutWriteBitsIsNeverReplaced)
     QTemporaryDir dir;
     ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
     const QString path = dir.filePath(QStringLiteral("registry.reg"));
-    QByteArray original = StoreWithAMistypedLine();
+    QByteArray original = store::KeepersStoreWithAMistypedLine();
     original.replace("\"Player3\" = Ann\n", "");  // a value the start-up load wants to store
     MakeFile(path, original);
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0444), 0);
@@ -313,33 +284,51 @@ TEST(StartupLoad, AStoreWithoutWriteBitsIsNeverReplaced)
     LoadHighScoreTable();
     EXPECT_EQ(Member(Player(1)), QStringLiteral("Keeper 1"));
     EXPECT_EQ(Member(Player(3)), QStringLiteral("Anonymous"));
-    EXPECT_EQ(SaveNewEntry(QStringLiteral("Root"), 12), QStringList{kNotSaved}) << "even for root";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveNewEntry(QStringLiteral("Root"), 12, false), QStringList{kNotSaved}) << "even for root";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Quorvane Concentration: the registry file " + QFile::encodeName(path).toStdString()
+                  + " could not be written: it is read-only.\n");
     EXPECT_EQ(ReadFile(path), original);
+
+    // The score is not lost: the name stays, and Save works once it can.
+    FrmHighScores& w = *frmHighScores;
+    EXPECT_TRUE(w.btnSave->isEnabled() && w.btnSave->isDefault() && !w.btnOK->isEnabled());
+    EXPECT_EQ(w.txtPlayer->text(), QStringLiteral("Root"));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0644), 0);
+    seams().messages.clear();
+    w.btnSave->click();
+    EXPECT_TRUE(seams().messages.empty());
+    EXPECT_EQ(Get(Player(2)), Value(vb::REG_SZ, Text("Root")));
+    EXPECT_TRUE(!w.btnSave->isEnabled() && w.btnOK->isEnabled() && w.txtPlayer->text().isEmpty());
+    w.Unload();
 }
 
 TEST(StartupLoad, TheNextWriteRemovesWhatAKilledWriteLeft)
 {
     const QString folder = QFileInfo(testing_seams::RegistryFile()).absolutePath();
-    const QString leftover = folder + QStringLiteral("/registry.reg.tmp-AbC123");
-    const QStringList unrelated = {QStringLiteral("other.tmp-AbC123"), QStringLiteral("registry.reg.tmp-AbC1234"),
-                                   QStringLiteral("registry.reg.tmp-AbC12")};
+    const QString leftover = folder + QStringLiteral("/registry.reg.quorvane-write-AbC123");
+    // The player's own files beside the store, a copy of it among them.
+    const QStringList unrelated = {QStringLiteral("registry.reg.tmp-backup"), QStringLiteral("registry.reg.tmp-Notes1"),
+                                   QStringLiteral("other.quorvane-write-AbC123"),
+                                   QStringLiteral("registry.reg.quorvane-write-AbC1234")};
     MakeFile(leftover, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quorvane");
     for (const QString& name : unrelated)
-        MakeFile(folder + u'/' + name, "not ours");
+        MakeFile(folder + u'/' + name, "REGEDIT4\n\nnot ours");
 
     QFile::remove(testing_seams::RegistryFile());
     LoadHighScoreTable();  // a first start: the defaults are stored
 
     EXPECT_FALSE(QFileInfo::exists(leftover));
     for (const QString& name : unrelated)
-        EXPECT_EQ(ReadFile(folder + u'/' + name), QByteArray("not ours")) << qPrintable(name);
+        EXPECT_EQ(ReadFile(folder + u'/' + name), QByteArray("REGEDIT4\n\nnot ours")) << qPrintable(name);
 }
 
 TEST(StartupLoad, AStoreWithASkippedLineIsRewrittenOnlyOverANewCopyOfIt)
 {
     const QString path = testing_seams::RegistryFile();
     const QString folder = QFileInfo(path).absolutePath();
-    const QByteArray original = StoreWithAMistypedLine();
+    const QByteArray original = store::KeepersStoreWithAMistypedLine();
 
     // Earlier copies in this second and the next: each must survive, and
     // the new copy takes the next free name.
