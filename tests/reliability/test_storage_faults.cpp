@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -29,6 +30,9 @@
 #include <optional>
 #include <random>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,19 +181,18 @@ int saveLate()
     return 0;
 }
 
-// Drops root, so that folder permissions apply, then saves one entry.
-int saveWithoutRights()
+// Drops root, so that permissions apply, to the user nobody (a member of
+// the group the test names, if any), then saves one entry: refused with the
+// message, or saved without one, as the test expects.
+int saveAsAnotherUser()
 {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+    const gid_t group = env("QUORVANE_CHILD_GROUP").isEmpty() ? 65534 : env("QUORVANE_CHILD_GROUP").toUInt();
+    if (geteuid() == 0 && (setgroups(1, &group) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
         return 5;
+    const bool refused = env("QUORVANE_CHILD_EXPECT") != "saved";
     LoadHighScoreTable();
-    frmQuorvaneConcentration->Tries = 12;
-    frmHighScores->EndWithHighScores = true;
-    frmHighScores->Load();
-    frmHighScores->txtPlayer->setText(QStringLiteral("Nobody"));
-    seams().messages.clear();
-    frmHighScores->btnSave->click();
-    if (seams().messages.size() != 1 || seams().messages[0].prompt != kNotSaved)
+    const QStringList said = store::SaveNewEntry(QStringLiteral("Nobody"), 12);
+    if (said != (refused ? QStringList{kNotSaved} : QStringList()))
         return 6;
     return frmHighScores->Player(1) == QStringLiteral("Nobody") ? 0 : 7;
 }
@@ -203,6 +206,11 @@ public:
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("QUORVANE_CHILD_MODE"), mode);
         e.insert(QStringLiteral("QUORVANE_CHILD_STORE"), store);
+        // What a copy leaves in its temporary folder (a copy that is killed
+        // or ends at once removes nothing) goes with the test's own folder.
+        const QString temp = QFileInfo(store).absolutePath() + QStringLiteral("/../copies");
+        QDir().mkpath(temp);
+        e.insert(QStringLiteral("TMPDIR"), temp);
         for (const QString& k : extra.keys())
             e.insert(k, extra.value(k));
         process_.setProcessEnvironment(e);
@@ -338,8 +346,8 @@ TEST(StorageCopy, DISABLED_Writer)
         code = writeScores();
     else if (mode == "games")
         code = writeGames();
-    else if (mode == "readonly")
-        code = saveWithoutRights();
+    else if (mode == "other user")
+        code = saveAsAnotherUser();
     else if (mode == "late")
         code = saveLate();
     std::fflush(nullptr);
@@ -445,15 +453,10 @@ TEST_F(StorageFaults, TwoCopiesSavingHighScoresAtOnceLoseNeithersWrites)
 TEST_F(StorageFaults, ASaveAfterAnotherCopysSaveKeepsBothEntries)
 {
     // Ten entries, K1 with 10 tries to K10 with 100.
-    QByteArray text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + QByteArray(kHighScoreKey) + "]\n";
-    for (int i = 1; i <= 10; ++i)
-        text += "\"Player" + QByteArray::number(i) + "\"=\"K" + QByteArray::number(i) + "\"\n";
-    for (int i = 1; i <= 10; ++i)
-        text += "\"Score" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(10 * i, 16).rightJustified(8, '0') + "\n";
     {
         QFile f(store_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+        f.write(store::KeepersStore().replace("Keeper ", "K"));
     }
     const auto table = [](const QString& names, const QString& scores) {
         return names.split(u' ') + scores.split(u' ');
@@ -518,12 +521,15 @@ TEST_F(StorageFaults, AStoreAnOrdinaryUserMayNotWriteGivesTheMessageAndStaysAsIt
     for (const Case& c : {Case{"a read-only folder", 0555, 0644}, Case{"a read-only file", 0777, 0444}}) {
         SCOPED_TRACE(c.what);
         if (c.fileMode == 0444) {
+            if (geteuid() != 0)
+                GTEST_SKIP() << "giving the store to another user needs root; StartupLoad.AStoreWithoutWriteBitsIs"
+                                "NeverReplaced covers the read-only file for any user";
             for (const QString& own : {store_, store_ + QStringLiteral(".lock")})
                 ASSERT_EQ(chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
         }
         ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), c.folderMode), 0);
         ASSERT_EQ(chmod(QFile::encodeName(store_).constData(), c.fileMode), 0);
-        Copy copy(QStringLiteral("readonly"), store_);
+        Copy copy(QStringLiteral("other user"), store_);
         int code = -1;
         const bool finished = copy.finish(&code);
         chmod(QFile::encodeName(folder).constData(), 0755);
@@ -532,4 +538,58 @@ TEST_F(StorageFaults, AStoreAnOrdinaryUserMayNotWriteGivesTheMessageAndStaysAsIt
         EXPECT_EQ(code, 0) << "5: could not drop root, 6: wrong or no message, 7: the table did not change";
         EXPECT_EQ(store::ReadFile(store_), before);
     }
+}
+
+TEST_F(StorageFaults, AStoreSharedByAGroupIsSavedByEveryMember)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "saving as a second user needs root";
+    // A group-writable folder and store; the first member's start made the
+    // lock file, which the others may only read.
+    const QByteArray folder = QFile::encodeName(QFileInfo(store_).absolutePath());
+    const QByteArray file = QFile::encodeName(store_);
+    const gid_t games = 4242;
+    ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+    ASSERT_EQ(chown(folder.constData(), 0, games), 0);
+    ASSERT_EQ(chmod(folder.constData(), 0775), 0);
+    LoadHighScoreTable();
+    ASSERT_EQ(chown(file.constData(), 0, games), 0);
+    ASSERT_EQ(chmod(file.constData(), 0664), 0);
+
+    QProcessEnvironment e;
+    e.insert(QStringLiteral("QUORVANE_CHILD_GROUP"), QString::number(games));
+    e.insert(QStringLiteral("QUORVANE_CHILD_EXPECT"), QStringLiteral("saved"));
+    Copy member(QStringLiteral("other user"), store_, e);
+    int code = -1;
+    ASSERT_TRUE(member.finish(&code));
+    EXPECT_EQ(code, 0) << "5: could not become nobody, 6: wrong or no message, 7: the table did not change";
+    struct stat st {};
+    ASSERT_EQ(stat(file.constData(), &st), 0);
+    EXPECT_EQ(st.st_gid, games) << "the replaced store stays the group's";
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    EXPECT_EQ(storedTable(store_, nullptr).value_or(QStringList{QString()}).first(), QStringLiteral("Nobody"));
+
+    // A lock file made anew may be opened by whoever may write the store.
+    ASSERT_TRUE(QFile::remove(store_ + QStringLiteral(".lock")));
+    EXPECT_TRUE(store::SaveNewEntry(QStringLiteral("Root"), 5).isEmpty());
+    ASSERT_EQ(stat((file + ".lock").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
+}
+
+TEST_F(StorageFaults, ALockThatAnotherProgramHoldsCostsAboutTwoSecondsAndIsNamed)
+{
+    LoadHighScoreTable();
+    const QByteArray lock = QFile::encodeName(store_) + ".lock";
+    const int fd = open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);  // a file of its own: another holder, as far as flock knows
+    QElapsedTimer waited;
+    waited.start();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(store::SaveNewEntry(QStringLiteral("Ann"), 30), QStringList{kNotSaved});
+    const std::string err = testing::internal::GetCapturedStderr();
+    close(fd);
+    EXPECT_LT(waited.elapsed(), 6000) << "the window froze for ten seconds";
+    EXPECT_NE(err.find(QFile::encodeName(store_).toStdString() + " could not be written: another program has held its lock"),
+              std::string::npos) << err;
 }
