@@ -2,12 +2,14 @@
 // byte for byte, hand edits, damaged files, and the writes' safety against
 // crashes and a second running copy.
 #include "Registry.h"
+#include "RegistryStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -348,6 +350,40 @@ TEST_F(RegistryStoreTest, AFileSavedInTheWesternCodePageIsReadInIt)
               "\"Player2\"=\"Jos\xE9\"\n");
     EXPECT_EQ(get(kKey, "Player1")->data, bytesOf("\xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E", 10));
     EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Jos\xC3\xA9", 6));
+}
+
+TEST(RegistryExport, TextDataOfAVersion5ExportAreUtf16AndOfAVersion4OneBytes)
+{
+    // regedit writes a version 5.00 export as UTF-16, and its text kinds' hex data too.
+    const struct {
+        bool v5;
+        const char* data;
+        std::uint32_t type;  // 0: the line cannot be read
+        QByteArray stored;
+    } cases[] = {
+        {true, "hex(1):41,00,42,00,00,00", REG_SZ, bytesOf("AB", 3)},
+        {true, "hex(2):3d,d8,00,de,25,00,00,00", REG_EXPAND_SZ, bytesOf("\xF0\x9F\x98\x80%", 6)},
+        {true, "hex(7):41,00,00,00,eb,00,00,00,00,00", REG_MULTI_SZ, bytesOf("A\0\xC3\xAB\0", 6)},
+        {true, "hex:41,00", REG_BINARY, bytesOf("A", 2)},
+        {true, "hex(1):41,00,42", 0, {}},
+        {true, "hex(1):3d,d8,41,00,00,00", 0, {}},  // half a surrogate pair
+        {false, "hex(1):41,00,42,00,00,00", REG_SZ, bytesOf("A\0B\0\0", 6)},
+    };
+    const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\") + QLatin1String(kKey);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        const QString text = QString::fromLatin1(c.v5 ? "Windows Registry Editor Version 5.00" : "REGEDIT4")
+            + QStringLiteral("\r\n[") + key + QStringLiteral("]\r\n\"V\"=") + QLatin1String(c.data)
+            + QStringLiteral("\r\n\"W\"=dword:1\r\n");
+        const QByteArray bytes = c.v5 ? "\xFF\xFE" + QStringEncoder(QStringConverter::Utf16LE)(text) : text.toLatin1();
+        std::vector<qsizetype> skipped;
+        const auto doc = RegistryDocument::parse(bytes, nullptr, &skipped);
+        ASSERT_TRUE(doc && doc->value(key, QStringLiteral("W")));
+        const RegistryValue* v = doc->value(key, QStringLiteral("V"));
+        EXPECT_EQ(skipped, c.type ? std::vector<qsizetype>{} : std::vector<qsizetype>{3});
+        EXPECT_EQ(v ? std::make_pair(v->type, v->data) : std::make_pair(0u, QByteArray()),
+                  std::make_pair(c.type, c.stored));
+    }
 }
 
 TEST_F(RegistryStoreTest, AnEmptyFileIsAnEmptyRegistry)
