@@ -460,7 +460,13 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
         "\"Junk\"=\"nul\0inside\"\n"             // 19: a NUL costs its line,
         "\"Nul\0Blob\"=hex:01,\\\n"            // 20, 21: and a hex value's every line,
         "  02\n"
-        "\"Score4\"=dword:00000004\n";         // but nothing after it
+        "\"Score4\"=dword:00000004\n"          // but nothing after it;
+        "[HKEY_LOCAL_MACHINE\\Soft\0ware\\X]\n"  // 23, 24: a key line costs its values,
+        "\"Lost\"=\"x\"\n"
+        "[-HKEY_LOCAL_MACHINE\\So\0ft]\n"     // 25, 26: even one that looks like a deletion
+        "\"Lost\"=\"x\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+        "\"Score5\"=dword:00000005\n";
     original += QByteArray(damaged, sizeof damaged - 1);
     writeFile(original);
 
@@ -470,6 +476,7 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score4")->data, bytesOf("\4\0\0\0", 4));
+    EXPECT_EQ(get(kKey, "Score5")->data, bytesOf("\5\0\0\0", 4));
     for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden", "Half", "Junk"})
         EXPECT_FALSE(get(kKey, skipped)) << skipped;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reading alone changes nothing";
@@ -481,7 +488,8 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     ASSERT_EQ(set(kKey, "Player3", REG_SZ, bytesOf("Anonymous", 10)), ERROR_SUCCESS);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16, 18, 19, 20 and 21 "), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16, 18, 19, 20, 21, 23, 24, 25 and 26 "), std::string::npos)
+        << said;
     const QStringList kept = entries(QStringLiteral("registry.reg.corrupt-*"));
     ASSERT_EQ(kept.size(), 1);
     EXPECT_NE(said.find(kept[0].toStdString()), std::string::npos) << said;
