@@ -12,8 +12,10 @@ namespace vb {
 namespace {
 
 constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
 
 const char* const kHeader = "REGEDIT4";
 const char* const kHeaderV5 = "Windows Registry Editor Version 5.00";
@@ -153,6 +155,27 @@ bool parseHexList(const QString& list, QByteArray* out)
     return true;
 }
 
+// The text kinds' data of a version 5.00 export, which are UTF-16LE, as the
+// bytes a text value holds here (UTF-8); a NUL stays one NUL byte. False for
+// data that are no UTF-16: an odd number of bytes, or half a surrogate pair.
+bool utf16ToAnsi(const QByteArray& data, QByteArray* out)
+{
+    if (data.size() % 2 != 0)
+        return false;
+    QString text(data.size() / 2, Qt::Uninitialized);
+    for (qsizetype k = 0; k < text.size(); ++k)
+        text[k] = QChar(char16_t(static_cast<unsigned char>(data[2 * k])
+                                 | static_cast<unsigned char>(data[2 * k + 1]) << 8));
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text[k].isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate())
+            ++k;
+        else if (text[k].isSurrogate())
+            return false;
+    }
+    *out = ToAnsi(text);
+    return true;
+}
+
 // A REG_SZ that a quoted text carries exactly: one terminating NUL, and
 // before it a UTF-8 text without control characters. Anything else, such as
 // bytes in another code page, is written as hex and so kept byte for byte.
@@ -241,9 +264,11 @@ struct ParsedValue {
 
 // Reads the value whose line is lines[first]. A hex list may go on over the
 // lines below while a line ends in a backslash; *last is the last line that
-// the value takes, whether it can be read or not. False with a reason when
-// it cannot be read.
-bool parseValue(const QStringList& lines, qsizetype first, qsizetype* last, ParsedValue* out, QString* why)
+// the value takes, whether it can be read or not. utf16Text: the file is a
+// version 5.00 export, whose hex(1), hex(2) and hex(7) data are UTF-16. False
+// with a reason when it cannot be read.
+bool parseValue(const QStringList& lines, qsizetype first, qsizetype* last, bool utf16Text, ParsedValue* out,
+                QString* why)
 {
     const auto bad = [why](const char* reason) {
         *why = QLatin1String(reason);
@@ -325,6 +350,9 @@ bool parseValue(const QStringList& lines, qsizetype first, qsizetype* last, Pars
         return bad("hex data broken off");
     if (!parseHexList(list, &out->data))
         return bad("bad hex data");
+    if (utf16Text && (out->type == kRegSz || out->type == kRegExpandSz || out->type == kRegMultiSz)
+        && !utf16ToAnsi(out->data, &out->data))
+        return bad("text data that are no UTF-16");
     return true;
 }
 
@@ -470,8 +498,8 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     if (i == lines.size())
         return doc;  // an empty file is an empty registry
     const QString header = lines[i].trimmed();
-    if (header.compare(QLatin1String(kHeader), Qt::CaseInsensitive) != 0
-        && header.compare(QLatin1String(kHeaderV5), Qt::CaseInsensitive) != 0)
+    const bool utf16Text = header.compare(QLatin1String(kHeaderV5), Qt::CaseInsensitive) == 0;
+    if (!utf16Text && header.compare(QLatin1String(kHeader), Qt::CaseInsensitive) != 0)
         return fail(QStringLiteral("no REGEDIT4 header"), i + 1);
     ++i;
 
@@ -529,7 +557,7 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         ParsedValue value;
         QString why;
         qsizetype last = i;
-        bool read = parseValue(lines, i, &last, &value, &why);
+        bool read = parseValue(lines, i, &last, utf16Text, &value, &why);
         // Checked over every line the value takes, so that a hex list with
         // a damaged line is skipped with all of its lines.
         if (std::any_of(lines.begin() + i, lines.begin() + last + 1, holdsNul)) {

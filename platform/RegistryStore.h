@@ -37,7 +37,9 @@ public:
     // *skippedLines; every other value is kept. std::nullopt with a short
     // reason for a text that is no registry file: no header, or not one line
     // that can be read. An empty file (or one of blanks only) is an empty
-    // registry.
+    // registry. In a regedit export of version 5.00 the hex(1), hex(2) and
+    // hex(7) data are UTF-16 and are kept as the UTF-8 bytes of their text;
+    // such data that are no UTF-16 cannot be read.
     static std::optional<RegistryDocument> parse(const QByteArray& bytes, QString* error = nullptr,
                                                  std::vector<qsizetype>* skippedLines = nullptr);
     QByteArray serialize() const;

@@ -83,17 +83,27 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
 void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName,
                         const QVariant& ValueData)
 {
-    // The kind comes first: a number, or a text that reads as one, is stored
-    // as a 32-bit number. One that does not fit in 32 bits (a name of many
-    // digits) is kept as its text rather than lost.
-    bool asNumber = vb::IsNumeric(ValueData);
+    // The kind comes first. A number is stored as a 32-bit number, rounded;
+    // one that does not fit in 32 bits is kept as its text rather than lost.
+    // A text becomes a number only when that number reads back as the very
+    // text stored: a name such as "007", "2.5" or "+5" must come back at the
+    // next start as typed, not as 7, 2 or 5.
+    bool asNumber = false;
     std::int32_t number = 0;
-    if (asNumber) {
+    if (ValueData.typeId() == QMetaType::QString) {
+        const QString text = vb::Trim(ValueData.toString());
+        bool fits = false;
+        const int n = text.toInt(&fits, 10);
+        if (fits && QString::number(n) == text) {
+            asNumber = true;
+            number = n;
+        }
+    } else if (vb::IsNumeric(ValueData)) {
         const double rounded = vb::RoundHalfEven(vb::CDbl(ValueData));
-        if (rounded >= -2147483648.0 && rounded <= 2147483647.0)
+        if (rounded >= -2147483648.0 && rounded <= 2147483647.0) {
+            asNumber = true;
             number = static_cast<std::int32_t>(rounded);
-        else
-            asNumber = false;
+        }
     }
 
     const QByteArray path = vb::ToAnsi(KeyPath);

@@ -17,10 +17,12 @@ inline constexpr char kHighScoreKey[] = "Software\\Quorvane Software\\Quorvane C
 QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName);
 
 // Stores ValueData under ValueName, creating the key and any missing key
-// above it first: as a REG_DWORD when it is a number or a text that reads as
-// one (rounded half to even) and fits in 32 bits, otherwise as REG_SZ, its
-// text without leading and trailing spaces. Reports no failure itself; see
-// LastRegistryWriteFailed().
+// above it first. A number that fits in 32 bits (rounded half to even) is
+// stored as a REG_DWORD; so is a text, without its leading and trailing
+// spaces, when it is exactly the decimal form of a 32-bit number ("57", "-3",
+// but not "007", "2.5", "1e5", "+5" or "-0"). Anything else is stored as
+// REG_SZ, its text without leading and trailing spaces, so that it reads back
+// as it was written. Reports no failure itself; see LastRegistryWriteFailed().
 void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName,
                         const QVariant& ValueData);
 

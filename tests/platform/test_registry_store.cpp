@@ -2,12 +2,14 @@
 // byte for byte, hand edits, damaged files, and the writes' safety against
 // crashes and a second running copy.
 #include "Registry.h"
+#include "RegistryStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -351,6 +353,40 @@ TEST_F(RegistryStoreTest, AFileSavedInTheWesternCodePageIsReadInIt)
     EXPECT_EQ(get(kKey, "Player2")->data, bytesOf("Jos\xC3\xA9", 6));
 }
 
+TEST(RegistryExport, TextDataOfAVersion5ExportAreUtf16AndOfAVersion4OneBytes)
+{
+    // regedit writes a version 5.00 export as UTF-16, and its text kinds' hex data too.
+    const struct {
+        bool v5;
+        const char* data;
+        std::uint32_t type;  // 0: the line cannot be read
+        QByteArray stored;
+    } cases[] = {
+        {true, "hex(1):41,00,42,00,00,00", REG_SZ, bytesOf("AB", 3)},
+        {true, "hex(2):3d,d8,00,de,25,00,00,00", REG_EXPAND_SZ, bytesOf("\xF0\x9F\x98\x80%", 6)},
+        {true, "hex(7):41,00,00,00,eb,00,00,00,00,00", REG_MULTI_SZ, bytesOf("A\0\xC3\xAB\0", 6)},
+        {true, "hex:41,00", REG_BINARY, bytesOf("A", 2)},
+        {true, "hex(1):41,00,42", 0, {}},
+        {true, "hex(1):3d,d8,41,00,00,00", 0, {}},  // half a surrogate pair
+        {false, "hex(1):41,00,42,00,00,00", REG_SZ, bytesOf("A\0B\0\0", 6)},
+    };
+    const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\") + QLatin1String(kKey);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        const QString text = QString::fromLatin1(c.v5 ? "Windows Registry Editor Version 5.00" : "REGEDIT4")
+            + QStringLiteral("\r\n[") + key + QStringLiteral("]\r\n\"V\"=") + QLatin1String(c.data)
+            + QStringLiteral("\r\n\"W\"=dword:1\r\n");
+        const QByteArray bytes = c.v5 ? "\xFF\xFE" + QStringEncoder(QStringConverter::Utf16LE)(text) : text.toLatin1();
+        std::vector<qsizetype> skipped;
+        const auto doc = RegistryDocument::parse(bytes, nullptr, &skipped);
+        ASSERT_TRUE(doc && doc->value(key, QStringLiteral("W")));
+        const RegistryValue* v = doc->value(key, QStringLiteral("V"));
+        EXPECT_EQ(skipped, c.type ? std::vector<qsizetype>{} : std::vector<qsizetype>{3});
+        EXPECT_EQ(v ? std::make_pair(v->type, v->data) : std::make_pair(0u, QByteArray()),
+                  std::make_pair(c.type, c.stored));
+    }
+}
+
 TEST_F(RegistryStoreTest, AnEmptyFileIsAnEmptyRegistry)
 {
     writeFile("");
@@ -425,7 +461,13 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
         "\"Junk\"=\"nul\0inside\"\n"             // 19: a NUL costs its line,
         "\"Nul\0Blob\"=hex:01,\\\n"            // 20, 21: and a hex value's every line,
         "  02\n"
-        "\"Score4\"=dword:00000004\n";         // but nothing after it
+        "\"Score4\"=dword:00000004\n"          // but nothing after it;
+        "[HKEY_LOCAL_MACHINE\\Soft\0ware\\X]\n"  // 23, 24: a key line costs its values,
+        "\"Lost\"=\"x\"\n"
+        "[-HKEY_LOCAL_MACHINE\\So\0ft]\n"     // 25, 26: even one that looks like a deletion
+        "\"Lost\"=\"x\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Quorvane Software\\Quorvane Concentration]\n"
+        "\"Score5\"=dword:00000005\n";
     original += QByteArray(damaged, sizeof damaged - 1);
     writeFile(original);
 
@@ -435,6 +477,7 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     EXPECT_EQ(get(kKey, "Score1")->data, bytesOf("\1\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score3")->data, bytesOf("\3\0\0\0", 4));
     EXPECT_EQ(get(kKey, "Score4")->data, bytesOf("\4\0\0\0", 4));
+    EXPECT_EQ(get(kKey, "Score5")->data, bytesOf("\5\0\0\0", 4));
     for (const char* skipped : {"Player3", "Score2", "Blob", "Cut", "Hidden", "Half", "Junk"})
         EXPECT_FALSE(get(kKey, skipped)) << skipped;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reading alone changes nothing";
@@ -446,7 +489,8 @@ TEST_F(RegistryStoreTest, LinesThatCannotBeReadAreSkippedWholeAndTheFileIsKeptBe
     ASSERT_EQ(set(kKey, "Player3", REG_SZ, bytesOf("Anonymous", 10)), ERROR_SUCCESS);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16, 18, 19, 20 and 21 "), std::string::npos) << said;
+    EXPECT_NE(said.find("lines 5, 7, 8, 9, 10, 12, 13, 16, 18, 19, 20, 21, 23, 24, 25 and 26 "), std::string::npos)
+        << said;
     const QStringList kept = entries(QStringLiteral("registry.reg.corrupt-*"));
     ASSERT_EQ(kept.size(), 1);
     EXPECT_NE(said.find(kept[0].toStdString()), std::string::npos) << said;

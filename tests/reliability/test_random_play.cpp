@@ -61,7 +61,7 @@ const std::vector<NameForm>& names()
         {QStringLiteral("Ann"), QStringLiteral("Ann"), QStringLiteral("Ann")},
         {QStringLiteral("  Bob  "), QStringLiteral("  Bob  "), QStringLiteral("Bob")},
         {QStringLiteral("   "), QStringLiteral("   "), QString()},
-        {QStringLiteral("007"), QStringLiteral("007"), QStringLiteral("7")},
+        {QStringLiteral("007"), QStringLiteral("007"), QStringLiteral("007")},
         {QStringLiteral("12345678901"), QStringLiteral("12345678901"), QStringLiteral("12345678901")},
         {QStringLiteral("Zo\u00eb \"the\" [best]"), QStringLiteral("Zo\u00eb \"the\" [best]"),
          QStringLiteral("Zo\u00eb \"the\" [best]")},

@@ -181,7 +181,7 @@ TEST(HighScoreSave, NamesAreShownAsTypedAndStoredByTheStorageRule)
         {"", "Anonymous", QString("Anonymous")},
         {"   ", "   ", QString("")},
         {"  Ann  ", "  Ann  ", QString("Ann")},
-        {"007", "007", 7},
+        {"007", "007", QString("007")},  // as the number 7 it would read back as "7"
         {"12345678901", "12345678901", QString("12345678901")},  // too big for 32 bits
     };
     for (const Case& c : cases) {
@@ -195,6 +195,7 @@ TEST(HighScoreSave, NamesAreShownAsTypedAndStoredByTheStorageRule)
         EXPECT_EQ(frmHighScores->Player1, c.shown);
         EXPECT_EQ(frmHighScores->Score1, "57");
         EXPECT_EQ(Stored("Player1"), c.stored);
+        EXPECT_EQ(Stored("Player1").typeId(), c.stored.typeId());  // 7 == "007" as variants
         EXPECT_EQ(Stored("Score1"), QVariant(57));
         EXPECT_EQ(Stored("Score2"), QVariant(99999));
         EXPECT_EQ(Stored("Player2"), QVariant(QString("Anonymous")));
