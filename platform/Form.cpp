@@ -17,6 +17,15 @@
 
 namespace vb {
 
+// ---- DefaultButton ---------------------------------------------------------
+
+DefaultButton& DefaultButton::operator=(QPushButton* button)
+{
+    button_ = button;
+    window_->showDefaultFrame();
+    return *this;
+}
+
 // ---- FormWindow ------------------------------------------------------------
 
 FormWindow::FormWindow(Form* form, QWidget* parent, Qt::WindowFlags flags)
@@ -25,6 +34,35 @@ FormWindow::FormWindow(Form* form, QWidget* parent, Qt::WindowFlags flags)
     setCentralWidget(client_);
     client_->setAutoFillBackground(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
+
+    ShowFocusMarks(this);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if ((old && old->window() == this) || (now && now->window() == this))
+            showDefaultFrame();
+    });
+}
+
+FormWindow::~FormWindow()
+{
+    // The controls are deleted after this destructor; a focus change that
+    // their deletion causes must not reach this half-destroyed window.
+    disconnect(focusWatch_);
+}
+
+void FormWindow::showDefaultFrame()
+{
+    QWidget* focus = focusWidget();
+    // The menu bar holds the focus only while it is worked by keys, and
+    // gives it back to where it was.
+    if (qobject_cast<QMenuBar*>(focus))
+        return;
+    auto* focused = qobject_cast<QPushButton*>(focus);
+    QPushButton* framed = focused ? focused : defaultButton.data();
+    // Windows shown with this one as owner are its children too.
+    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+    for (QPushButton* b : buttons)
+        if (b->window() == this)
+            b->setDefault(b == framed);
 }
 
 void FormWindow::dockTop(QWidget* w)
@@ -91,6 +129,14 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void FormWindow::showEvent(QShowEvent* event)
+{
+    // The focus may have been set while the window was hidden, which Qt
+    // does not report.
+    showDefaultFrame();
+    QMainWindow::showEvent(event);
 }
 
 // ---- Form ------------------------------------------------------------------

@@ -6,17 +6,36 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
 
 #include <memory>
 
 class QEventLoop;
 class QMenu;
-class QPushButton;
 
 namespace vb {
 
 class Form;
+class FormWindow;
+
+// The window's default button: Enter presses it when the focus is on no
+// push button. Setting it also redraws the window's default frame.
+class DefaultButton {
+public:
+    explicit DefaultButton(FormWindow* window) : window_(window) {}
+    DefaultButton(const DefaultButton&) = delete;
+    DefaultButton& operator=(const DefaultButton&) = delete;
+    DefaultButton& operator=(QPushButton* button);
+    QPushButton* data() const { return button_.data(); }
+    bool isNull() const { return button_.isNull(); }
+    operator QPushButton*() const { return button_.data(); }
+    QPushButton* operator->() const { return button_.data(); }
+
+private:
+    FormWindow* window_;
+    QPointer<QPushButton> button_;
+};
 
 inline const QColor kWindowGreen(0, 128, 0);
 
@@ -32,11 +51,17 @@ class FormWindow : public QMainWindow {
     Q_OBJECT
 public:
     FormWindow(Form* form, QWidget* parent, Qt::WindowFlags flags);
+    ~FormWindow() override;
     Form* form() const { return form_; }
     QWidget* client() const { return client_; }
 
-    QPointer<QPushButton> defaultButton;
+    DefaultButton defaultButton{this};
     QPointer<QPushButton> cancelButton;
+
+    // The button that Enter would press is drawn as the default one: the
+    // focused push button, else the default button. Only the drawing
+    // changes; defaultButton stays as set.
+    void showDefaultFrame();
 
     // Controls docked to the top or bottom edge follow the client's width.
     void dockTop(QWidget* w);
@@ -47,10 +72,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     Form* form_;
     QWidget* client_;
+    QMetaObject::Connection focusWatch_;
     QList<QPointer<QWidget>> top_;
     QList<QPointer<QWidget>> bottom_;
 };

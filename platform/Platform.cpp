@@ -80,6 +80,9 @@ int MsgBox(const QString& prompt, int buttons, const QString& title)
 
     QWidget* owner = QApplication::activeWindow();
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, owner);
+    // The focus starts on the default button and moves its frame along
+    // (Qt's dialogs do so); the mark shows which button Enter presses.
+    ShowFocusMarks(&box);
     // Without a window manager nothing hands the keyboard back afterwards.
     const auto giveBack = qScopeGuard([owner = QPointer<QWidget>(owner)]() {
         if (owner && owner->isVisible())
@@ -97,6 +100,19 @@ int MsgBox(const QString& prompt, int buttons, const QString& title)
     box.setEscapeButton(ok);
     box.exec();
     return vbOK;
+}
+
+// ---- focus marks -----------------------------------------------------------
+
+void ShowFocusMarks(QWidget* window)
+{
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    // Qt hides the marks again whenever the focus moves other than by Tab;
+    // this runs right after that and before anything is repainted.
+    QObject::connect(qApp, &QApplication::focusChanged, window, [window](QWidget*, QWidget* now) {
+        if (now && now->window() == window)
+            window->setAttribute(Qt::WA_KeyboardFocusChange);
+    });
 }
 
 // ---- error boundary and End ------------------------------------------------

@@ -27,6 +27,11 @@ enum MsgBoxResult : int { vbOK = 1, vbYes = 6, vbNo = 7 };
 
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = kProgramTitle);
 
+// ---- focus marks -----------------------------------------------------------
+// The focused control of the window shows its focus mark at all times, as on
+// the desktop the game was designed for, not only after a Tab.
+void ShowFocusMarks(QWidget* window);
+
 // ---- error boundary --------------------------------------------------------
 // Runs one event handler. A run-time error that escapes it shows the
 // run-time error message and ends the program; nothing crosses Qt's loop.

@@ -170,6 +170,41 @@ TEST(HighScoreWindow, ViewModeShowsTheTableUnchanged)
     EXPECT_EQ(f.Score1, "10");
 }
 
+TEST(HighScoreWindow, TheButtonThatEnterPressesIsTheOneDrawnAsDefault)
+{
+    SetTable(kTens);
+    RunModal([]() {
+        auto& f = *frmHighScores;
+        const auto framed = [&f]() {
+            QStringList out;
+            for (QPushButton* b : {f.btnClear, f.btnSave, f.btnOK})
+                if (b->isDefault())
+                    out << b->text();
+            return out.join(' ').toStdString();
+        };
+        EXPECT_EQ(QApplication::focusWidget(), f.btnClear);
+        EXPECT_EQ(framed(), "&Clear");
+        EXPECT_TRUE(f.window()->testAttribute(Qt::WA_KeyboardFocusChange)) << "the focus mark shows";
+        QTest::keyClick(f.btnClear, Qt::Key_Tab);
+        EXPECT_EQ(framed(), "&OK");
+        QTest::keyClick(f.btnOK, Qt::Key_Backtab);
+        EXPECT_EQ(framed(), "&Clear");
+        f.fgHighScores->setFocus();  // no button: the window's default button takes the frame back
+        EXPECT_EQ(framed(), "&OK");
+        EXPECT_TRUE(f.window()->testAttribute(Qt::WA_KeyboardFocusChange));
+        EXPECT_EQ(f.window()->defaultButton, f.btnOK);
+        // Enter still presses the focused button, else the default one.
+        f.btnClear->setFocus();
+        seams().answers.push_back(vb::vbNo);
+        QTest::keyClick(f.btnClear, Qt::Key_Return);
+        EXPECT_EQ(seams().messageTexts(), QStringList{"Are you sure you want to clear the High Scores?"});
+        EXPECT_EQ(framed(), "&Clear");
+        f.fgHighScores->setFocus();
+        QTest::keyClick(f.fgHighScores, Qt::Key_Return);
+        EXPECT_FALSE(f.IsLoaded());
+    });
+}
+
 TEST(HighScoreSave, NamesAreShownAsTypedAndStoredByTheStorageRule)
 {
     struct Case {
