@@ -242,8 +242,31 @@ bool normalizePath(const QString& text, QString* path)
     const QString root = RegistryDocument::rootName(sep < 0 ? text : text.left(sep));
     if (root.isEmpty())
         return false;
+    if (sep < 0) {
+        *path = root;
+        return true;
+    }
+    // The usual section, names of printable characters between single
+    // separators, is taken as it stands: a large file holds many of them.
+    const QStringView rest = QStringView(text).mid(sep + 1);
+    bool plain = !rest.isEmpty() && !rest.startsWith(u'\\') && !rest.endsWith(u'\\');
+    qsizetype nameLength = 0;
+    for (qsizetype k = 0; plain && k < rest.size(); ++k) {
+        const char16_t c = rest[k].unicode();
+        if (c == u'\\') {
+            plain = nameLength > 0;  // a doubled separator
+            nameLength = 0;
+        } else {
+            plain = c >= 0x20 && c != 0x7F && ++nameLength <= 255;
+        }
+    }
+    if (plain) {
+        *path = root + u'\\';
+        path->append(rest);
+        return true;
+    }
     QStringList names;
-    if (!RegistryDocument::splitKeyPath(sep < 0 ? QString() : text.mid(sep + 1), &names))
+    if (!RegistryDocument::splitKeyPath(rest.toString(), &names))
         return false;
     names.prepend(root);
     *path = names.join(u'\\');
@@ -520,6 +543,8 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     enum class Section { None, Key, Deleted, Unreadable };
     Section section = Section::None;
     QString keyPath;
+    RegistryKey* key = nullptr;  // the section's key; null for a root key's own section
+    QString keyId;               // its sort key, for the index below
     QHash<QString, std::size_t> stored;  // value positions by key and folded name
     for (; i < lines.size(); ++i) {
         const QString t = lines[i].trimmed();
@@ -547,8 +572,8 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
                 skip(i, i, QStringLiteral("unknown key \"%1\"").arg(inner));
                 continue;
             }
-            if (keyPath.contains(u'\\'))
-                doc.createKeyAsWritten(keyPath);
+            keyId = sortKey(keyPath);
+            key = keyPath.contains(u'\\') ? doc.createKeyAsWritten(keyPath, keyId) : nullptr;
             section = Section::Key;
             readSomething = true;
             continue;
@@ -581,9 +606,8 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
             continue;
         // Found by an index rather than by setValue's search, so that a file
         // of many values in one key loads in linear time, not quadratic.
-        const QString id = sortKey(keyPath) + QChar(0) + value.name.toCaseFolded();
+        const QString id = keyId + QChar(0) + value.name.toCaseFolded();
         const auto known = stored.constFind(id);
-        RegistryKey* key = doc.find(keyPath);
         if (known != stored.constEnd() && key) {
             RegistryValue& v = key->values[*known];
             v.type = value.type;
@@ -604,12 +628,14 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     return doc;
 }
 
-void RegistryDocument::createKeyAsWritten(const QString& path)
+RegistryKey* RegistryDocument::createKeyAsWritten(const QString& path, const QString& sorted)
 {
     // Only the section itself: a parent the file leaves out exists without
     // being written out.
-    if (!find(path))
-        keys_[sortKey(path)] = RegistryKey{path, {}};
+    const auto [it, created] = keys_.try_emplace(sorted);
+    if (created)
+        it->second.path = path;
+    return &it->second;
 }
 
 QByteArray RegistryDocument::serialize() const

@@ -73,7 +73,8 @@ public:
 
 private:
     static QString sortKey(const QString& path);
-    void createKeyAsWritten(const QString& path);
+    // sorted is sortKey(path).
+    RegistryKey* createKeyAsWritten(const QString& path, const QString& sorted);
     RegistryKey* find(const QString& path);
     const RegistryKey* find(const QString& path) const;
 

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <thread>
 
 #include <dirent.h>
@@ -491,7 +490,7 @@ int replaceFile(const QByteArray& path, const QByteArray& bytes, mode_t mode, co
 
 // Removes the temporary files of this store that a write killed half-way
 // left behind: regular files of exactly our name shape that hold nothing, or
-// the beginning of a registry file. Under the lock no other write is under
+// begin as every file the game writes does. Under the lock no other write is under
 // way, so none of them is in use; a file of any other name is the player's.
 void removeLeftoversLocked(const QByteArray& path)
 {
@@ -517,7 +516,7 @@ void removeLeftoversLocked(const QByteArray& path)
         char head[9] = {};
         const ssize_t n = ::read(fd, head, 9);
         ::close(fd);
-        if (n == 0 || (n == 9 && std::memcmp(head, "REGEDIT4\n", 9) == 0))
+        if (n == 0 || (n > 0 && std::memcmp(head, "REGEDIT4\n", static_cast<size_t>(n)) == 0))
             ::unlinkat(dirFd, name.constData(), 0);
     }
     ::closedir(dir);
