@@ -544,8 +544,10 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
     Section section = Section::None;
     QString keyPath;
     RegistryKey* key = nullptr;  // the section's key; null for a root key's own section
-    QString keyId;               // its sort key, for the index below
-    QHash<QString, std::size_t> stored;  // value positions by key and folded name
+    // The positions of the key's values by folded name: found by an index
+    // rather than by setValue's search, so that a file of many values in one
+    // key loads in linear time, not quadratic.
+    QHash<QString, std::size_t> positions;
     for (; i < lines.size(); ++i) {
         const QString t = lines[i].trimmed();
         const bool damaged = holdsNul(lines[i]);
@@ -572,8 +574,10 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
                 skip(i, i, QStringLiteral("unknown key \"%1\"").arg(inner));
                 continue;
             }
-            keyId = sortKey(keyPath);
-            key = keyPath.contains(u'\\') ? doc.createKeyAsWritten(keyPath, keyId) : nullptr;
+            key = keyPath.contains(u'\\') ? doc.createKeyAsWritten(keyPath, sortKey(keyPath)) : nullptr;
+            positions.clear();
+            for (std::size_t k = 0; key && k < key->values.size(); ++k)  // a key that came before
+                positions.insert(key->values[k].name.toCaseFolded(), k);
             section = Section::Key;
             readSomething = true;
             continue;
@@ -604,20 +608,19 @@ std::optional<RegistryDocument> RegistryDocument::parse(const QByteArray& bytes,
         readSomething = true;
         if (value.deleted || section == Section::Deleted)
             continue;
-        // Found by an index rather than by setValue's search, so that a file
-        // of many values in one key loads in linear time, not quadratic.
-        const QString id = keyId + QChar(0) + value.name.toCaseFolded();
-        const auto known = stored.constFind(id);
-        if (known != stored.constEnd() && key) {
+        if (!key) {
+            doc.setValue(keyPath, value.name, value.type, value.data);
+            continue;
+        }
+        const QString folded = value.name.toCaseFolded();
+        const auto known = positions.constFind(folded);
+        if (known != positions.constEnd()) {
             RegistryValue& v = key->values[*known];
             v.type = value.type;
             v.data = value.data;
-        } else if (key) {
-            key->values.push_back(RegistryValue{value.name, value.type, value.data});
-            stored.insert(id, key->values.size() - 1);
         } else {
-            doc.setValue(keyPath, value.name, value.type, value.data);
-            stored.insert(id, doc.find(keyPath)->values.size() - 1);
+            key->values.push_back(RegistryValue{value.name, value.type, value.data});
+            positions.insert(folded, key->values.size() - 1);
         }
     }
     // Nothing but lines that cannot be read: no registry file at all.
