@@ -443,26 +443,23 @@ TEST_F(SavedGames, AFailedSaveTakesAwayTheFileItMadeAndKeepsOneThatWasThere)
     ASSERT_EQ(::symlink("target.zdk", QFile::encodeName(link).constData()), 0);
     ASSERT_TRUE(disk.fill());
 
-    const QString fresh = folder + QStringLiteral("/fresh.zdk");
-    save(fresh);
-    ASSERT_EQ(seams().messages.size(), 1u);
-    EXPECT_EQ(seams().messages[0].prompt,
-              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(fresh));
-    EXPECT_FALSE(QFileInfo::exists(fresh)) << "an empty file was left behind";
-
-    seams().messages.clear();
-    save(existing);
-    ASSERT_EQ(seams().messages.size(), 1u);
-    EXPECT_EQ(seams().messages[0].prompt,
-              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(existing));
-    EXPECT_TRUE(QFileInfo::exists(existing)) << "a file that was there before was taken away";
-
-    seams().messages.clear();
-    save(link);
-    ASSERT_EQ(seams().messages.size(), 1u);
-    EXPECT_EQ(seams().messages[0].prompt,
-              QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(link));
-    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/target.zdk"))) << "an empty file was left behind the link";
+    const struct {
+        QString chosen, file;  // the name saved to, and the file it leads to
+        bool there;            // whether that file must still be there
+        const char* fault;
+    } cases[] = {
+        {folder + QStringLiteral("/fresh.zdk"), folder + QStringLiteral("/fresh.zdk"), false, "an empty file was left behind"},
+        {existing, existing, true, "a file that was there before was taken away"},
+        {link, folder + QStringLiteral("/target.zdk"), false, "an empty file was left behind the link"},
+    };
+    for (const auto& c : cases) {
+        seams().messages.clear();
+        save(c.chosen);
+        ASSERT_EQ(seams().messages.size(), 1u);
+        EXPECT_EQ(seams().messages[0].prompt,
+                  QStringLiteral("The game could not be saved to \"%1\": No space left on device.").arg(c.chosen));
+        EXPECT_EQ(QFileInfo::exists(c.file), c.there) << c.fault;
+    }
     EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link was taken away";
 }
 
