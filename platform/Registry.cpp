@@ -30,7 +30,7 @@ int gTransactionDepth = 0;
 
 // The registry for reading: with the changes of an open transaction, else
 // as the file holds it now. Never a copy: a large store is read in place.
-std::shared_ptr<const RegistryDocument> readStore()
+std::shared_ptr<const RegistryDocument> registryView()
 {
     if (gTransaction && gTransaction->error == ERROR_SUCCESS)
         return std::shared_ptr<const RegistryDocument>(std::shared_ptr<void>(), &gTransaction->doc());
@@ -110,7 +110,7 @@ long openKey(HKEY root, const char* subKey, HKEY* result, bool create)
     if (!names.isEmpty())
         path += u'\\' + names.join(u'\\');
 
-    if (!readStore()->keyExists(path)) {
+    if (!registryView()->keyExists(path)) {
         if (!create)
             return ERROR_FILE_NOT_FOUND;
         const long rc = modifyStore([&path](const RegistryDocument& doc) { return !doc.keyExists(path); },
@@ -159,7 +159,7 @@ long RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* reserved, 
         return ERROR_INVALID_HANDLE;
     if (data && !cbData)
         return ERROR_INVALID_PARAMETER;
-    const auto doc = readStore();
+    const auto doc = registryView();
     const RegistryValue* value = doc->value(path, valueName ? FromAnsi(valueName) : QString());
     if (!value)
         return ERROR_FILE_NOT_FOUND;

@@ -1,9 +1,9 @@
 // The system registry that the game's code calls, with the Windows functions'
 // names, arguments and return codes, over one file per user.
 //
-// Every root key maps to the same per-user file (RegistryStorePath()): a
-// legacy program's machine-wide writes under HKEY_LOCAL_MACHINE are kept per
-// user, as modern desktops redirect them. Key paths and value names are
+// Every root key maps to the same per-user file (RegistryStorePath() in
+// StoreFile.h): a legacy program's machine-wide writes under
+// HKEY_LOCAL_MACHINE are kept per user, as modern desktops redirect them. Key paths and value names are
 // bytes in the system's code page (UTF-8, see CodePage.h); the store keeps
 // data bytes exactly as given.
 #pragma once
@@ -53,13 +53,6 @@ long RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* reserved, 
 long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
                     const std::uint8_t* data, std::uint32_t cbData);
 long RegCloseKey(HKEY key);
-
-// The store file, as the bytes of its path: $QUORVANE_REGISTRY when set
-// (read at every call), else $XDG_DATA_HOME/quorvane-concentration/
-// registry.reg, with ~/.local/share when XDG_DATA_HOME is unset or relative
-// (the home folder from $HOME, else from the account database). Empty when
-// no home folder is known.
-QByteArray RegistryStorePath();
 
 // Changes made while one of these is open are stored together: the store's
 // lock is held from the start, reads see the changes, and Commit (or the

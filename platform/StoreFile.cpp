@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include <dirent.h>
@@ -103,6 +104,40 @@ long codeOf(int error)
     }
 }
 
+// What the store's path leads to, before anything is opened or made beside
+// it. A pipe, a device, a socket or a folder (a path that ends in a slash
+// names one) is no store: a pipe would block a read, and a lock or a
+// temporary file next to /dev/zero is no store either.
+enum class PathKind {
+    File,      // a regular file; *st holds its status
+    Nothing,   // nothing there yet
+    NoFile,    // anything but a regular file; *why says what
+    Unknown,   // the path could not be looked at; *why says why
+};
+
+PathKind kindOfPath(const QByteArray& path, struct stat* st, QByteArray* why)
+{
+    if (path.isEmpty()) {
+        *why = "no home folder is known";
+        return PathKind::NoFile;
+    }
+    if (path.endsWith('/')) {
+        *why = "it names a folder";
+        return PathKind::NoFile;
+    }
+    if (::stat(path.constData(), st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return PathKind::Nothing;
+        *why = std::strerror(errno);
+        return PathKind::Unknown;
+    }
+    if (!S_ISREG(st->st_mode)) {
+        *why = "it is no regular file";
+        return PathKind::NoFile;
+    }
+    return PathKind::File;
+}
+
 Loaded loadFile(const QByteArray& path)
 {
     Loaded result;
@@ -112,20 +147,18 @@ Loaded loadFile(const QByteArray& path)
         result.reason = reason;
         return result;
     };
-    if (path.isEmpty())
-        return notAFile(QStringLiteral("no home folder is known"));
-    if (path.endsWith('/'))
-        return notAFile(QStringLiteral("it names a folder"));
     struct stat st {};
-    if (::stat(path.constData(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            result.state = State::Missing;
-            return result;
-        }
-        return notAFile(QString::fromLocal8Bit(std::strerror(errno)));
+    QByteArray why;
+    switch (kindOfPath(path, &st, &why)) {
+    case PathKind::Nothing:
+        result.state = State::Missing;
+        return result;
+    case PathKind::NoFile:
+    case PathKind::Unknown:
+        return notAFile(QString::fromLocal8Bit(why));
+    case PathKind::File:
+        break;
     }
-    if (!S_ISREG(st.st_mode))  // never opened: a pipe would block, a folder cannot be read
-        return notAFile(QStringLiteral("it is no regular file"));
     if (gCache && gCache->id == FileId::of(st))
         return gCache->loaded;
 
@@ -193,24 +226,6 @@ Loaded loadFile(const QByteArray& path)
 bool writeProtected(mode_t mode)
 {
     return (mode & 0222) == 0;
-}
-
-// Whether the store's path leads to a pipe, a device, a socket or a folder
-// (a path that ends in a slash names one). Such a store is never opened and
-// nothing is made beside it: a lock or a temporary file next to /dev/zero is
-// no store.
-bool leadsToNoFile(const QByteArray& path, QByteArray* why)
-{
-    struct stat st {};
-    if (path.isEmpty())
-        *why = "no home folder is known";
-    else if (path.endsWith('/'))
-        *why = "it names a folder";
-    else if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        *why = "it is no regular file";
-    else
-        return false;
-    return true;
 }
 
 // The file that writes replace: a symbolic link is followed, so that a store
@@ -337,6 +352,26 @@ void reportStuck(const QByteArray& path, const Loaded& loaded, const char* why)
                  path.constData(), loaded.reason.toLocal8Bit().constData(), why);
 }
 
+// Makes something beside the store under a name that nothing holds yet, so
+// never over an earlier copy kept aside in the same second:
+// <store>.corrupt-<date>-<time>, then the same with -2, -3, ... make(name)
+// gives 0 or the error, and only EEXIST tries the next name. 0 with *name
+// set, or the last error.
+int makeAside(const QByteArray& path, QByteArray* name, const std::function<int(const QByteArray&)>& make)
+{
+    const QByteArray base = path + ".corrupt-"
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
+    *name = base;
+    int error = 0;
+    for (int n = 2; n < 100; ++n) {
+        error = make(*name);
+        if (error != EEXIST)
+            return error;
+        *name = base + '-' + QByteArray::number(n);
+    }
+    return error;
+}
+
 // Moves an unreadable store aside, under the lock. False when it stays
 // where it is; a file replaced meanwhile (by another copy) is left alone
 // and reported as moved, so that the caller rereads it.
@@ -346,29 +381,20 @@ bool moveAsideLocked(const QByteArray& path, const Loaded& loaded)
     if (::stat(path.constData(), &st) != 0 || !(FileId::of(st) == loaded.id))
         return true;
 
-    const QByteArray base = path + ".corrupt-"
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
-    QByteArray aside = base;
-    int error = 0;
-    for (int n = 2; n < 100; ++n) {
-        // Never over an earlier copy kept aside in the same second.
-        if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) == 0) {
-            error = 0;
-            break;
-        }
-        error = errno;
-        if (error == EINVAL || error == ENOSYS) {  // a file system without it
-            if (::link(path.constData(), aside.constData()) == 0) {
+    QByteArray aside;
+    const int error = makeAside(path, &aside, [&path](const QByteArray& name) {
+        if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        int failure = errno;
+        if (failure == EINVAL || failure == ENOSYS) {  // a file system without it
+            if (::link(path.constData(), name.constData()) == 0) {
                 ::unlink(path.constData());
-                error = 0;
-                break;
+                return 0;
             }
-            error = errno;
+            failure = errno;
         }
-        if (error != EEXIST)
-            break;
-        aside = base + '-' + QByteArray::number(n);
-    }
+        return failure;
+    });
     if (error != 0) {
         reportStuck(path, loaded, std::strerror(error));
         return false;
@@ -424,20 +450,12 @@ QByteArray lineList(const std::vector<qsizetype>& lines)
 // then stay as it is.
 QByteArray keepCopyLocked(const QByteArray& path, const QByteArray& bytes, const std::vector<qsizetype>& skipped)
 {
-    const QByteArray base = path + ".corrupt-"
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")).toLatin1();
-    QByteArray copy = base;
-    int error = 0;
+    QByteArray copy;
     int fd = -1;
-    for (int n = 2; n < 100; ++n) {
-        fd = ::open(copy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
-        if (fd >= 0)
-            break;
-        error = errno;
-        if (error != EEXIST)
-            break;
-        copy = base + '-' + QByteArray::number(n);
-    }
+    int error = makeAside(path, &copy, [&fd](const QByteArray& name) {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        return fd >= 0 ? 0 : errno;
+    });
     if (fd >= 0) {
         error = writeSyncClose(fd, bytes);
         if (error != 0)
@@ -572,7 +590,8 @@ OpenStore openForChange()
     const QByteArray path = RegistryStorePath();
     store.target = path;
     QByteArray why;
-    if (leadsToNoFile(path, &why))
+    struct stat pathStat {};
+    if (kindOfPath(path, &pathStat, &why) == PathKind::NoFile)
         return fail(ERROR_ACCESS_DENIED, why);
     store.target = writeTarget(path);
     if (store.target.isEmpty()) {

@@ -26,6 +26,16 @@ constexpr qint64 kMaxStoreSize = 10 * 1024 * 1024;
 std::shared_ptr<const RegistryDocument> readStore();
 
 class StoreLock;
+struct OpenStore;
+
+// Opens the store for changing. On failure error and why say what failed;
+// finishChange reports it once a change was attempted.
+OpenStore openForChange();
+
+// Puts the changed registry in place in one write and remembers it as the
+// file now read. A failure of a change that was attempted is said in one
+// line on standard error, with the file and the reason.
+long finishChange(OpenStore& store);
 
 // The store opened for changing: its lock held and its file read afresh (a
 // second copy of the game may have written since).
@@ -40,7 +50,13 @@ struct OpenStore {
     // The same, to change: the file's registry is copied at the first
     // change, so that reading a large store costs no copy of it.
     RegistryDocument& edit();
-    bool changed() const { return edited != nullptr; }
+
+    long error = 0;
+    bool attempted = false;  // a change was asked for, whether or not it could be made
+
+private:
+    friend OpenStore openForChange();
+    friend long finishChange(OpenStore& store);
 
     QByteArray target;  // the file that the write replaces
     std::unique_ptr<StoreLock> lock;
@@ -49,21 +65,21 @@ struct OpenStore {
     mode_t mode = 0644;
     gid_t group = 0;
     bool keepsGroup = false;  // a file was there: the new one takes its group
-    long error = 0;
-    QByteArray why;          // the reason of error, for the player
-    bool attempted = false;  // a change was asked for, whether or not it could be made
-    bool reported = false;   // the failure has been said on standard error
+    QByteArray why;           // the reason of error, for the player
+    bool reported = false;    // the failure has been said on standard error
     std::vector<qsizetype> skipped;  // lines of the file that the rewrite leaves out
     QByteArray original;             // the file as read, when lines were skipped
 };
 
-// Opens the store for changing. On failure error and why say what failed;
-// finishChange reports it once a change was attempted.
-OpenStore openForChange();
-
-// Puts the changed registry in place in one write and remembers it as the
-// file now read. A failure of a change that was attempted is said in one
-// line on standard error, with the file and the reason.
-long finishChange(OpenStore& store);
-
 }  // namespace vb::storefile
+
+namespace vb {
+
+// The store file, as the bytes of its path: $QUORVANE_REGISTRY when set
+// (read at every call), else $XDG_DATA_HOME/quorvane-concentration/
+// registry.reg, with ~/.local/share when XDG_DATA_HOME is unset or relative
+// (the home folder from $HOME, else from the account database). Empty when
+// no home folder is known.
+QByteArray RegistryStorePath();
+
+}  // namespace vb

@@ -32,8 +32,9 @@ bool LastRegistryWriteFailed();
 void ResetRegistryWriteFailure();
 
 // The twenty values of the high-score table, Player1..Player10 then
-// Score1..Score10, as they are stored: each value's text, or the empty text
-// where a value is missing (or of a type the table never holds).
+// Score1..Score10, as they are stored: each value's text. A missing value
+// (or one of a type the table never holds) reads as the empty text, and so
+// does a name stored empty.
 QStringList ReadHighScoreTable();
 
 // The table as this copy of the game last read it from the registry or

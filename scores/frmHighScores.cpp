@@ -211,14 +211,6 @@ void FrmHighScores::DestroyControls()
         item->reset();
 }
 
-void FrmHighScores::setDefaultButton(QPushButton* button)
-{
-    for (QPushButton* b : {btnSave, btnOK})
-        if (b)
-            b->setDefault(b == button);
-    window()->defaultButton = button;
-}
-
 // ---- load --------------------------------------------------------------------------
 
 void FrmHighScores::Form_Load()
@@ -233,11 +225,11 @@ void FrmHighScores::Form_Load()
 
     if (EndWithHighScores) {
         btnSave->setVisible(true);
-        setDefaultButton(btnSave);
+        window()->defaultButton = btnSave;
         btnClear->setEnabled(false);
         btnOK->setEnabled(false);
     } else {
-        setDefaultButton(btnOK);
+        window()->defaultButton = btnOK;
         lblPlayer->setVisible(false);
         txtPlayer->setVisible(false);
     }
@@ -267,7 +259,7 @@ void FrmHighScores::Form_Load()
         btnSave->setVisible(false);
         btnClear->setEnabled(true);
         btnOK->setEnabled(true);
-        setDefaultButton(btnOK);
+        window()->defaultButton = btnOK;
         lblPlayer->setVisible(false);
         txtPlayer->setVisible(false);
     }
@@ -385,9 +377,9 @@ void FrmHighScores::btnSave_Click()
     btnSave->setEnabled(false);
     txtPlayer->setText(QString());
     txtPlayer->setReadOnly(true);
-    setDefaultButton(nullptr);
+    window()->defaultButton = nullptr;
     btnOK->setFocus();
-    setDefaultButton(btnOK);
+    window()->defaultButton = btnOK;
 }
 
 void FrmHighScores::btnClear_Click()

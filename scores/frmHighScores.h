@@ -68,7 +68,6 @@ private:
     // Shows the working copy's ten rows; the current cell ends on the name
     // of the given row.
     void ShowTable(int currentRow);
-    void setDefaultButton(QPushButton* button);
     void reportNotSaved();
 };
 

@@ -27,8 +27,9 @@ void LoadValue(const QString& valueName, const QVariant& defaultValue)
 
 void LoadHighScoreTable()
 {
-    // A table stored whole is only read: no lock, no write, and the start
-    // never waits for another copy of the game that is writing.
+    // A table stored whole is only read: no write, and no lock unless the
+    // file cannot be read and is moved aside, so the start never waits for
+    // another copy of the game that is writing.
     const QStringList stored = ReadHighScoreTable();
     if (!stored.contains(QString())) {
         for (int i = 1; i <= 10; ++i)

@@ -3,6 +3,7 @@
 // crashes and a second running copy.
 #include "Registry.h"
 #include "RegistryStore.h"
+#include "StoreFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
