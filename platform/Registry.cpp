@@ -37,6 +37,15 @@ std::shared_ptr<const RegistryDocument> registryView()
     return storefile::readStore();
 }
 
+// A write that cannot be done inside an open transaction spoils all of it:
+// none of its values is stored, so that no table is left half written.
+long refuseInTransaction(long rc, const QByteArray& why)
+{
+    if (rc != ERROR_SUCCESS && gTransaction)
+        gTransaction->refuse(rc, why);
+    return rc;
+}
+
 // One change of the registry: needed() tells on the registry as it stands
 // whether there is anything to change, change() makes it. When nothing needs
 // changing the file is left as it is. Inside a transaction the change waits
@@ -103,10 +112,12 @@ long openKey(HKEY root, const char* subKey, HKEY* result, bool create)
     *result = 0;
     QString path;
     if (!keyPathOf(root, &path))
-        return ERROR_INVALID_HANDLE;
+        return create ? refuseInTransaction(ERROR_INVALID_HANDLE, "a key was made below one that is not open")
+                      : ERROR_INVALID_HANDLE;
     QStringList names;
     if (!RegistryDocument::splitKeyPath(subKey ? FromAnsi(subKey) : QString(), &names))
-        return ERROR_INVALID_PARAMETER;
+        return create ? refuseInTransaction(ERROR_INVALID_PARAMETER, "a key's name cannot be stored")
+                      : ERROR_INVALID_PARAMETER;
     if (!names.isEmpty())
         path += u'\\' + names.join(u'\\');
 
@@ -186,14 +197,15 @@ long RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std
     std::lock_guard<std::mutex> guard(gMutex);
     QString path;
     if (!keyPathOf(key, &path))
-        return ERROR_INVALID_HANDLE;
+        return refuseInTransaction(ERROR_INVALID_HANDLE, "a value was written to a key that is not open");
     if (!data && cbData > 0)
-        return ERROR_INVALID_PARAMETER;
+        return refuseInTransaction(ERROR_INVALID_PARAMETER, "a value came without its data");
     if (cbData > kMaxStoreSize)
-        return ERROR_CANTWRITE;
+        return refuseInTransaction(ERROR_CANTWRITE, "a value of " + QByteArray::number(cbData)
+                                                        + " bytes is more than it can hold");
     const QString name = valueName ? FromAnsi(valueName) : QString();
     if (!RegistryDocument::isValidValueName(name))
-        return ERROR_INVALID_PARAMETER;
+        return refuseInTransaction(ERROR_INVALID_PARAMETER, "a value's name cannot be stored");
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(cbData));
     // A key removed from the file since it was opened comes back with the value.
     return modifyStore(

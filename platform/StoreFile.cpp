@@ -276,7 +276,9 @@ int makeFolders(const QByteArray& folder)
 // each save, whoever made the lock file.
 class StoreLock {
 public:
-    StoreLock(const QByteArray& storePath, mode_t storeMode)
+    // group: the store's, which a new lock file takes where the system
+    // allows, as the replaced store does; null when there is no store yet.
+    StoreLock(const QByteArray& storePath, mode_t storeMode, const gid_t* group)
     {
         const QByteArray lockPath = storePath + ".lock";
         const int flags = O_CLOEXEC | O_NOCTTY;
@@ -285,8 +287,12 @@ public:
             // A new lock file may be opened by whoever may write the store.
             const mode_t mode = storeMode & 0666;
             fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_EXCL | flags, mode);
-            if (fd_ >= 0)
+            if (fd_ >= 0) {
+                struct stat st {};
+                if (group && ::fstat(fd_, &st) == 0 && st.st_gid != *group)
+                    (void)::fchown(fd_, static_cast<uid_t>(-1), *group);  // only a member of the group may
                 ::fchmod(fd_, mode);  // past the umask
+            }
             else if (errno == EEXIST)
                 fd_ = ::open(lockPath.constData(), O_RDWR | flags);
         }
@@ -563,7 +569,7 @@ std::shared_ptr<const RegistryDocument> readStore()
         if (writeProtected(loaded.mode)) {
             reportStuck(path, loaded, "it is read-only");
         } else if (!target.isEmpty()) {
-            StoreLock lock(target, loaded.mode);
+            StoreLock lock(target, loaded.mode, &loaded.group);
             if (lock.error() == ERROR_SUCCESS)
                 moved = moveAsideLocked(target, loaded);
             else
@@ -606,7 +612,7 @@ OpenStore openForChange()
     if (const int error = makeFolders(folderOf(store.target)))
         return fail(codeOf(error), QByteArray("its folder cannot be made: ") + std::strerror(error));
 
-    store.lock = std::make_unique<StoreLock>(store.target, exists ? st.st_mode : 0644);
+    store.lock = std::make_unique<StoreLock>(store.target, exists ? st.st_mode : 0644, exists ? &st.st_gid : nullptr);
     if (store.lock->error() != ERROR_SUCCESS)
         return fail(store.lock->error(), store.lock->why());
 
@@ -690,6 +696,16 @@ long finishChange(OpenStore& store)
     }
     store.edited.reset();
     return ERROR_SUCCESS;
+}
+
+void OpenStore::refuse(long code, const QByteArray& reason)
+{
+    attempted = true;
+    if (error != ERROR_SUCCESS)
+        return;  // the first failure is the one to tell
+    error = code;
+    why = reason;
+    edited.reset();
 }
 
 const RegistryDocument& OpenStore::doc() const

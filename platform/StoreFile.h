@@ -51,6 +51,10 @@ struct OpenStore {
     // change, so that reading a large store costs no copy of it.
     RegistryDocument& edit();
 
+    // A change that cannot be made spoils the whole of it: none of its
+    // values is stored, and finishChange says why.
+    void refuse(long code, const QByteArray& reason);
+
     long error = 0;
     bool attempted = false;  // a change was asked for, whether or not it could be made
 

@@ -21,8 +21,13 @@ vb::Long ResultOf(long code)
 
 }  // namespace
 
-QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName)
+namespace {
+
+// The read, telling also whether the value was there to read: found is
+// false wherever the result is the empty text for want of a value.
+QVariant ReadValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName, bool* found)
 {
+    *found = false;
     const QByteArray path = vb::ToAnsi(KeyPath);
     const QByteArray name = vb::ToAnsi(ValueName);
     QVariant result = QString();
@@ -54,6 +59,7 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
             // runs on the bytes before they become a text.
             const qsizetype position = buffer.indexOf('\0') + 1;
             result = vb::FromAnsi(position >= 1 ? buffer.left(position - 1) : buffer);
+            *found = true;
         }
         break;
     }
@@ -66,6 +72,7 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
             const std::uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)
                 | (static_cast<std::uint32_t>(bytes[3]) << 24);
             result = static_cast<qint32>(bits);  // read as signed: 4294967295 is -1
+            *found = true;
         } else {
             result = QString();
         }
@@ -78,6 +85,14 @@ QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QStri
 
     RegResult = ResultOf(vb::RegCloseKey(handle));
     return result;
+}
+
+}  // namespace
+
+QVariant ReadRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName)
+{
+    bool found = false;
+    return ReadValue(RootKey, KeyPath, ValueName, &found);
 }
 
 void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString& ValueName,
@@ -143,19 +158,18 @@ void ResetRegistryWriteFailure()
     WriteFailed = false;
 }
 
-QStringList ReadHighScoreTable()
+QStringList ReadHighScoreTable(bool* whole)
 {
     QStringList table;
+    bool all = true;
     for (int k = 1; k <= 20; ++k) {
         const bool isName = k <= 10;
         const QString name = (isName ? QStringLiteral("Player%1") : QStringLiteral("Score%1")).arg(isName ? k : k - 10);
-        table << vb::VariantToText(ReadRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, name));
+        bool found = false;
+        table << vb::VariantToText(ReadValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, name, &found));
+        all = all && found;
     }
+    if (whole)
+        *whole = all;
     return table;
-}
-
-QStringList& KnownStoredHighScores()
-{
-    static QStringList known;
-    return known;
 }

@@ -34,11 +34,6 @@ void ResetRegistryWriteFailure();
 // The twenty values of the high-score table, Player1..Player10 then
 // Score1..Score10, as they are stored: each value's text. A missing value
 // (or one of a type the table never holds) reads as the empty text, and so
-// does a name stored empty.
-QStringList ReadHighScoreTable();
-
-// The table as this copy of the game last read it from the registry or
-// stored it there, in the order above; empty until the start-up load. Save
-// compares the registry with it to find out whether another running copy of
-// the game has stored a table since.
-QStringList& KnownStoredHighScores();
+// does a name stored empty; *whole tells the two apart: true when all twenty
+// are stored.
+QStringList ReadHighScoreTable(bool* whole = nullptr);

@@ -282,21 +282,6 @@ bool FrmHighScores::InsertNewEntry()
     return true;
 }
 
-bool FrmHighScores::TakeStoredTable(const QStringList& stored)
-{
-    const QString name = Players(NewScorePos);
-    const QString score = Scores(NewScorePos);
-    for (int k = 1; k <= 10; ++k) {
-        Players(k) = stored[k - 1];
-        Scores(k) = stored[k + 9];
-    }
-    const int rank = InsertAtRank(Players, Scores, ScoreValue(score), score, name);
-    if (rank == 0)
-        return false;
-    NewScorePos = rank;
-    return true;
-}
-
 void FrmHighScores::ShowTable(int currentRow)
 {
     for (int r = 1; r <= 10; ++r) {
@@ -320,57 +305,56 @@ void FrmHighScores::Form_Resize()
 void FrmHighScores::btnSave_Click()
 {
     // Only an empty box means no name: blanks are a name and are kept.
-    if (txtPlayer->text().isEmpty())
-        Players(NewScorePos) = kDefaultPlayer;
-    else
-        Players(NewScorePos) = txtPlayer->text();
+    const QString name = txtPlayer->text().isEmpty() ? kDefaultPlayer : txtPlayer->text();
+    const QString score = Scores(NewScorePos);
 
-    fgHighScores->setRow(NewScorePos);
-    fgHighScores->setCol(1);
-    fgHighScores->setText(Players(NewScorePos));
-
-    // The twenty values reach the file together: a crash or a second copy
-    // of the game never sees names moved without their scores.
+    // The twenty values reach the file together, or none does: a crash or a
+    // second copy of the game never sees names moved without their scores.
     ResetRegistryWriteFailure();
     vb::RegistryTransaction together;
-    // Read under the store's lock: when another running copy of the game has
-    // stored a table since this one was read, this game's entry goes into
-    // that table, so that neither copy's entries are lost. Another copy
-    // always stores the whole table; one that is not stored whole (the file
-    // deleted or moved aside meanwhile) is stored again as this copy holds it.
-    const QStringList stored = ReadHighScoreTable();
-    const QStringList& known = KnownStoredHighScores();
-    const bool storedElsewhere = !stored.contains(QString()) && !known.isEmpty() && stored != known;
-    const bool store = !storedElsewhere || TakeStoredTable(stored);
-    if (store) {
+    // Under the store's lock, the entry goes into the table as it is stored
+    // now, with whatever another running copy of the game saved since this
+    // one read it, names stored empty or edited by hand included. Only a
+    // table that is not stored whole (the file deleted or moved aside) is
+    // this copy's own.
+    bool whole = false;
+    const QStringList stored = ReadHighScoreTable(&whole);
+    vb::BoundedArray<QString, 1, 10> players;
+    vb::BoundedArray<QString, 1, 10> scores;
+    for (int k = 1; k <= 10; ++k) {
+        players(k) = whole ? stored[k - 1] : Player(k);
+        scores(k) = whole ? stored[k + 9] : Score(k);
+    }
+    const int rank = InsertAtRank(players, scores, ScoreValue(score), score, name);
+    if (rank != 0) {
         for (int k = 1; k <= 10; ++k)
             WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
-                               QVariant(Players(k)));
+                               QVariant(players(k)));
         for (int k = 1; k <= 10; ++k)
             WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
-                               QVariant(Scores(k)));
+                               QVariant(scores(k)));
     }
-    const QStringList nowStored = store ? ReadHighScoreTable() : stored;
-    const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
-    if (!failed)
-        KnownStoredHighScores() = nowStored;
-
-    for (int k = 1; k <= 10; ++k) {
-        Player(k) = Players(k);
-        Score(k) = Scores(k);
-    }
-    // The stored table with this entry at its rank, or without it when it
-    // no longer makes one there.
-    if (storedElsewhere)
-        ShowTable(store ? NewScorePos.get() : 10);
-
-    if (failed) {
-        // The score is not lost: name entry goes on with the typed name, and
-        // Save can be pressed again once the store can be written.
+    // An entry that no longer makes a rank in the stored table needs no write.
+    const bool committed = together.Commit() == vb::ERROR_SUCCESS && !LastRegistryWriteFailed();
+    if (rank != 0 && !committed) {
+        // Nothing changed: name entry goes on with the typed name, and the
+        // next Save starts afresh from the store as it is then.
         reportNotSaved();
         txtPlayer->setFocus();
         return;
     }
+
+    for (int k = 1; k <= 10; ++k) {
+        Players(k) = players(k);
+        Scores(k) = scores(k);
+    }
+    if (rank != 0)
+        NewScorePos = rank;
+    for (int k = 1; k <= 10; ++k) {
+        Player(k) = Players(k);
+        Score(k) = Scores(k);
+    }
+    ShowTable(rank != 0 ? rank : 10);
 
     btnClear->setEnabled(true);
     btnOK->setEnabled(true);
@@ -397,10 +381,7 @@ void FrmHighScores::btnClear_Click()
     for (int k = 1; k <= 10; ++k)
         WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
                            QVariant(kDefaultScoreNumber));
-    const QStringList nowStored = ReadHighScoreTable();
     const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
-    if (!failed)
-        KnownStoredHighScores() = nowStored;
 
     for (int k = 1; k <= 10; ++k)
         Player(k) = kDefaultPlayer;

@@ -60,11 +60,6 @@ private:
     // Puts the new score at its rank in the working copy; false when it
     // makes no rank.
     bool InsertNewEntry();
-    // Another copy of the game stored this table after this one was read:
-    // the working copy becomes it with the new entry at its rank there.
-    // False when the entry makes no rank in it (the working copy then holds
-    // the stored table unchanged).
-    bool TakeStoredTable(const QStringList& stored);
     // Shows the working copy's ten rows; the current cell ends on the name
     // of the given row.
     void ShowTable(int currentRow);

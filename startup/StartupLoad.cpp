@@ -36,7 +36,6 @@ void LoadHighScoreTable()
             frmHighScores->Player(i) = stored[i - 1];
         for (int i = 1; i <= 10; ++i)
             frmHighScores->Score(i) = stored[i + 9];
-        KnownStoredHighScores() = stored;
         return;
     }
 
@@ -49,13 +48,4 @@ void LoadHighScoreTable()
         LoadValue(QStringLiteral("Player%1").arg(i), QVariant(QStringLiteral("Anonymous")));
     for (int i = 1; i <= 10; ++i)
         LoadValue(QStringLiteral("Score%1").arg(i), QVariant(99999));
-
-    // What the registry held, so that a Save can tell whether another copy
-    // of the game has stored a table since.
-    QStringList known;
-    for (int i = 1; i <= 10; ++i)
-        known << frmHighScores->Player(i);
-    for (int i = 1; i <= 10; ++i)
-        known << frmHighScores->Score(i);
-    KnownStoredHighScores() = known;
 }

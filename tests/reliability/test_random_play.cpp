@@ -145,15 +145,18 @@ private:
 
     void seedTable()
     {
-        // A table in rank order that the store need not hold yet: Save writes
-        // all twenty values, so the store matches it after any Save or Clear.
+        // A table in rank order, stored as a start-up load would have found
+        // it: Save puts its entry into the stored table.
         std::vector<int> scores;
         for (int i = 0; i < 10; ++i)
             scores.push_back(chance(40) ? 99999 : 20 + pick(150));
         std::sort(scores.begin(), scores.end());
+        vb::RegistryTransaction together;
         for (int r = 1; r <= 10; ++r) {
             frmHighScores->Score(r) = QString::number(scores[static_cast<std::size_t>(r - 1)]);
             frmHighScores->Player(r) = names()[static_cast<std::size_t>(pick(static_cast<int>(names().size())))].held;
+            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player%1").arg(r), frmHighScores->Player(r));
+            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Score%1").arg(r), frmHighScores->Score(r));
         }
     }
 
