@@ -10,6 +10,7 @@
 #include "Platform.h"
 #include "QuorvaneConcentrationModule.h"
 #include "Runtime.h"
+#include "StoreHelpers.h"
 #include "TestSeams.h"
 #include "frmHighScores.h"
 #include "frmQuorvaneConcentration.h"
@@ -151,13 +152,12 @@ private:
         for (int i = 0; i < 10; ++i)
             scores.push_back(chance(40) ? 99999 : 20 + pick(150));
         std::sort(scores.begin(), scores.end());
-        vb::RegistryTransaction together;
+        QStringList players, texts;
         for (int r = 1; r <= 10; ++r) {
-            frmHighScores->Score(r) = QString::number(scores[static_cast<std::size_t>(r - 1)]);
-            frmHighScores->Player(r) = names()[static_cast<std::size_t>(pick(static_cast<int>(names().size())))].held;
-            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player%1").arg(r), frmHighScores->Player(r));
-            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Score%1").arg(r), frmHighScores->Score(r));
+            texts << (frmHighScores->Score(r) = QString::number(scores[static_cast<std::size_t>(r - 1)]));
+            players << (frmHighScores->Player(r) = names()[static_cast<std::size_t>(pick(static_cast<int>(names().size())))].held);
         }
+        store::StoreTable(players, texts);
     }
 
     void playStep(int step)

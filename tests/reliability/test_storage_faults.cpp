@@ -566,11 +566,13 @@ TEST_F(StorageFaults, AStoreSharedByAGroupIsSavedByEveryMember)
     EXPECT_EQ(st.st_gid, games) << "the replaced store stays the group's";
     EXPECT_EQ(st.st_mode & 07777, 0664u);
 
-    // A lock file made anew may be opened by whoever may write the store.
+    // A lock file made anew may be opened by whoever may write the store,
+    // in a folder without the set-group-id bit too.
     ASSERT_TRUE(QFile::remove(store_ + QStringLiteral(".lock")));
     EXPECT_TRUE(store::SaveNewEntry(QStringLiteral("Root"), 5).isEmpty());
     ASSERT_EQ(stat((file + ".lock").constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0664u);
+    EXPECT_EQ(st.st_gid, games);
 }
 
 TEST_F(StorageFaults, ALockThatAnotherProgramHoldsCostsAboutTwoSecondsAndIsNamed)

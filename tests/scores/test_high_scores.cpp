@@ -2,11 +2,13 @@
 // and Clear through the registry store, and the window's commands.
 #include "HyperJump.h"
 #include "QuorvaneConcentrationModule.h"
+#include "StoreHelpers.h"
 #include "TestSeams.h"
 #include "frmAbout.h"
 #include "frmHighScores.h"
 #include "frmQuorvaneConcentration.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 using testing_seams::seams;
 
@@ -334,6 +338,80 @@ TEST(HighScoreStore, FailedWritesAreReportedOnceAndOnlyClearChangesTheTable)
               QStringList({"The high scores could not be saved.", "Are you sure you want to clear the High Scores?",
                            "The high scores could not be saved."}));
     EXPECT_EQ(frmHighScores->Score1, "99999");
+}
+
+TEST(HighScoreStore, ASaveGoesIntoTheTableAsStoredAndOnlyOneThatSucceededChangesTheWindow)
+{
+    const QStringList names = {"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9", "P10"};
+    const QByteArray file = QFile::encodeName(testing_seams::RegistryFile());
+    FrmHighScores& f = *frmHighScores;
+
+    // Another copy saved a name of blanks meanwhile: stored as an empty text,
+    // it is still a stored table, not a vanished one.
+    SetTable(kTens);
+    store::StoreTable(names, kTens);
+    LoadNewEntry(35);
+    store::StoreTable({"P1", "", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"},
+                      {"10", "15", "20", "30", "40", "50", "60", "70", "80", "90"});
+    f.txtPlayer->setText("Carol");
+    f.btnSave_Click();
+    EXPECT_TRUE(seams().messages.empty());
+    EXPECT_EQ(Stored("Player2"), QVariant(QString()));
+    EXPECT_EQ(Stored("Player5"), QVariant(QString("Carol")));
+    EXPECT_EQ(Stored("Score6"), QVariant(40));
+    EXPECT_EQ(f.NewScorePos, 5);
+    EXPECT_EQ(GridColumn(1).mid(3, 3), QStringList({"P3", "Carol", "P4"}));
+
+    // A Save that fails changes nothing; the retry starts from the store,
+    // where the entry no longer ranks, and only shows that table.
+    SetTable(kTens);
+    store::StoreTable(names, kTens);
+    LoadNewEntry(35);
+    ASSERT_EQ(chmod(file.constData(), 0444), 0);
+    f.txtPlayer->setText("Ann");
+    f.btnSave_Click();
+    ASSERT_EQ(seams().messageTexts(), QStringList{"The high scores could not be saved."});
+    EXPECT_EQ(f.Player4, "P4");
+    EXPECT_EQ(f.Players(4), "");
+    EXPECT_EQ(f.fgHighScores->TextMatrix(4, 1), "");
+    EXPECT_TRUE(f.btnSave->isEnabled());
+    ASSERT_EQ(chmod(file.constData(), 0644), 0);
+    const QStringList other = {"1", "2", "3", "4", "5", "6", "7", "10", "20", "30"};
+    store::StoreTable(names, other);
+    const QByteArray stored = StoreText();
+    seams().messages.clear();
+    f.btnSave_Click();
+    EXPECT_TRUE(seams().messages.empty());
+    EXPECT_EQ(StoreText(), stored);
+    EXPECT_EQ(GridColumn(0), other);
+    EXPECT_EQ(GridColumn(1), names);
+    EXPECT_EQ(f.Score4, "4");
+    EXPECT_FALSE(f.btnSave->isEnabled());
+}
+
+TEST(HighScoreStore, ANameTooLongForTheStoreStoresNoValueAndSaveCanBePressedAgain)
+{
+    QFile::remove(testing_seams::RegistryFile());
+    SetTable(kTens);
+    LoadNewEntry(35);
+    FrmHighScores& f = *frmHighScores;
+    f.txtPlayer->setText(QString(10 * 1024 * 1024, u'x'));  // a paste of 10 MiB
+    QElapsedTimer took;
+    took.start();
+    testing::internal::CaptureStderr();
+    f.btnSave_Click();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_LT(took.elapsed(), 2000);
+    EXPECT_EQ(seams().messageTexts(), QStringList{"The high scores could not be saved."});
+    EXPECT_EQ(StoreText(), QByteArray()) << "not one of the twenty values";
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("could not be written: a value of 10485761 bytes"), std::string::npos) << err;
+
+    f.txtPlayer->setText("Ann");
+    f.btnSave_Click();
+    EXPECT_EQ(Stored("Player4"), QVariant(QString("Ann")));
+    EXPECT_EQ(Stored("Player5"), QVariant(QString("P4")));
+    EXPECT_EQ(Stored("Score10"), QVariant(90));
 }
 
 TEST(HighScoreCommands, HelpWebAndAbout)

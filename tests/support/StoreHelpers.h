@@ -77,6 +77,18 @@ inline QByteArray KeepersStoreWithAMistypedLine()
     return KeepersStore().replace("\"Player3\"=\"Keeper 3\"\n", "\"Player3\" = Ann\n");
 }
 
+// The twenty values stored in one change, Player1..Player10 then
+// Score1..Score10, as a start-up load or another running copy of the game
+// leaves them.
+inline void StoreTable(const QStringList& players, const QStringList& scores)
+{
+    vb::RegistryTransaction together;
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Player%1").arg(k), players[k - 1]);
+    for (int k = 1; k <= 10; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, QStringLiteral("Score%1").arg(k), scores[k - 1]);
+}
+
 // A finished game's entry, named and saved through the window; the messages
 // it showed. The window stays open when asked, to look at it afterwards.
 inline QStringList SaveNewEntry(const QString& name, int tries, bool close = true)
