@@ -12,8 +12,11 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace vb {
 
@@ -88,6 +91,91 @@ void FormWindow::layoutDocked()
             w->setGeometry(0, client_->height() - w->height(), width, w->height());
 }
 
+void FormWindow::setDrawnFrame(bool drawn)
+{
+    drawnFrame_ = drawn;
+    const int m = drawn ? kDrawnFrame : 0;
+    setContentsMargins(m, m, m, m);
+}
+
+void FormWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (!drawnFrame_)
+        return;
+    // Qt's raised Windows panel, a line a logical pixel wide: light over
+    // shadow outside, midlight over dark inside, then the button face.
+    const QPalette& pal = palette();
+    const QColor lines[kDrawnFrame][2] = {{pal.color(QPalette::Light), pal.color(QPalette::Shadow)},
+                                          {pal.color(QPalette::Midlight), pal.color(QPalette::Dark)},
+                                          {pal.color(QPalette::Button), pal.color(QPalette::Button)}};
+    QPainter painter(this);
+    for (int i = 0; i < kDrawnFrame; ++i) {
+        const QRect r = rect().adjusted(i, i, -i, -i);
+        painter.fillRect(r.left(), r.top(), r.width() - 1, 1, lines[i][0]);
+        painter.fillRect(r.left(), r.top() + 1, 1, r.height() - 2, lines[i][0]);
+        painter.fillRect(r.left(), r.bottom(), r.width(), 1, lines[i][1]);
+        painter.fillRect(r.right(), r.top(), 1, r.height() - 1, lines[i][1]);
+    }
+}
+
+QMargins FormWindow::frameMargins() const
+{
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                    frame.bottom() - inner.bottom());
+}
+
+void FormWindow::place()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QMargins known = frameMargins();
+    placing_ = known.isNull();
+    placedWith_ = placing_ ? likelyFrameMargins() : known;
+    const QSize frame = size().grownBy(placedWith_);
+    const auto start = [](int areaStart, int room, int length) { return areaStart + std::max(0, (room - length) / 2); };
+    // move() places the frame's top left corner, whether or not its size is known yet.
+    move(start(area.x(), area.width(), frame.width()), start(area.y(), area.height(), frame.height()));
+}
+
+QMargins FormWindow::likelyFrameMargins() const
+{
+    // Until the window manager has framed this window, one of ours that it
+    // has framed tells the size of the frame, which spares a visible jump.
+    if (windowFlags() & Qt::FramelessWindowHint)
+        return QMargins();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* other = qobject_cast<FormWindow*>(w);
+        if (other && other != this && other->isVisible() && !(other->windowFlags() & Qt::FramelessWindowHint)
+            && !other->frameMargins().isNull())
+            return other->frameMargins();
+    }
+    return QMargins();
+}
+
+void FormWindow::placeAgainIfFrameChanged()
+{
+    if (!placing_ || !isVisible() || windowState() != Qt::WindowNoState)
+        return;
+    const QMargins known = frameMargins();
+    if (known.isNull())
+        return;
+    placing_ = false;
+    if (known != placedWith_)
+        place();
+}
+
+void FormWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Decorating the window moves it inside the new frame.
+    placeAgainIfFrameChanged();
+}
+
 void FormWindow::closeEvent(QCloseEvent* event)
 {
     // The form decides; it unloads itself when the close goes ahead.
@@ -100,6 +188,7 @@ void FormWindow::resizeEvent(QResizeEvent* event)
     QMainWindow::resizeEvent(event);
     layoutDocked();
     form_->resized();
+    placeAgainIfFrameChanged();
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event)
@@ -137,6 +226,8 @@ void FormWindow::showEvent(QShowEvent* event)
     // does not report.
     showDefaultFrame();
     QMainWindow::showEvent(event);
+    // Some platforms frame the window as soon as it exists.
+    placeAgainIfFrameChanged();
 }
 
 // ---- Form ------------------------------------------------------------------
@@ -173,6 +264,7 @@ void Form::Load()
                 | Qt::WindowCloseButtonHint;
         break;
     case NoTitle:
+        // Undecorated to the window manager; the window draws its own frame.
         flags = Qt::Window | Qt::FramelessWindowHint;
         break;
     }
@@ -192,10 +284,13 @@ void Form::Load()
     pal.setColor(QPalette::Window, d.backColor);
     window_->client()->setPalette(pal);
 
+    window_->setDrawnFrame(d.border == NoTitle);
+
     CreateControls();
 
     const int menuHeight = window_->menuWidget() ? window_->menuBar()->sizeHint().height() : 0;
-    const QSize size(px(d.clientWidth), px(d.clientHeight) + menuHeight);
+    const int rim = window_->drawnFrame() ? 2 * FormWindow::kDrawnFrame : 0;
+    const QSize size(px(d.clientWidth) + rim, px(d.clientHeight) + menuHeight + rim);
     if (d.border == Sizable)
         window_->resize(size);
     else
@@ -228,16 +323,6 @@ void Form::Unload()
         owner->activateWindow();
 }
 
-void Form::centre()
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || !window_)
-        return;
-    const QRect area = screen->geometry();
-    const QSize frame = window_->frameGeometry().size().expandedTo(window_->size());
-    window_->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
-}
-
 void Form::Show(int modal, Form* owner)
 {
     Load();
@@ -245,7 +330,7 @@ void Form::Show(int modal, Form* owner)
         return;  // the load handler unloaded the window again
     if (owner && owner->window_ && window_->parentWidget() != owner->window_)
         window_->setParent(owner->window_, window_->windowFlags());
-    centre();
+    window_->place();
     if (modal != vbModal) {
         window_->show();
         window_->raise();

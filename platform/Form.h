@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
@@ -68,15 +69,37 @@ public:
     void dockBottom(QWidget* w);
     void layoutDocked();
 
+    // Centres the window, frame included, on the screen's available area;
+    // in a direction in which it does not fit, its frame starts at the
+    // area's edge instead. A window manager's frame is known only once it
+    // has decorated the window, so the window is placed again when that
+    // frame first shows up.
+    void place();
+
+    // A fixed dialog frame that the window draws around its client area
+    // itself, for a window that the window manager leaves undecorated.
+    static constexpr int kDrawnFrame = 3;
+    void setDrawnFrame(bool drawn);
+    bool drawnFrame() const { return drawnFrame_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    QMargins frameMargins() const;
+    QMargins likelyFrameMargins() const;
+    void placeAgainIfFrameChanged();
+
     Form* form_;
     QWidget* client_;
+    bool drawnFrame_ = false;
+    bool placing_ = false;  // until the window manager's frame is known
+    QMargins placedWith_;   // the frame the window was placed with
     QMetaObject::Connection focusWatch_;
     QList<QPointer<QWidget>> top_;
     QList<QPointer<QWidget>> bottom_;
@@ -85,6 +108,7 @@ private:
 class Form {
 public:
     enum ShowMode { vbModeless = 0, vbModal = 1 };
+    // NoTitle: a fixed dialog frame without title bar, drawn by the window.
     enum BorderStyle { Sizable, FixedDialog, NoTitle };
 
     virtual ~Form();
@@ -129,7 +153,6 @@ protected:
     QMenu* addMenu(const QString& caption);
 
 private:
-    void centre();
     FormWindow* window_ = nullptr;
     QEventLoop* modalLoop_ = nullptr;
     bool loading_ = false;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,14 +22,15 @@ public:
     int clicks = 0;
     QPushButton* btnOK = nullptr;
     QString lastValue = QStringLiteral("design");
+    QSize clientPixels{200, 100};
 
 protected:
     Design design() const override
     {
         Design d;
         d.caption = QStringLiteral("Sample");
-        d.clientWidth = 3000;
-        d.clientHeight = 1500;
+        d.clientWidth = clientPixels.width() * 15;
+        d.clientHeight = clientPixels.height() * 15;
         d.border = FixedDialog;
         return d;
     }
@@ -76,6 +78,28 @@ TEST(Forms, ModalShowWaitsUntilTheWindowIsUnloaded)
     EXPECT_EQ(sample->clicks, 1);
     EXPECT_FALSE(sample->IsLoaded());
     EXPECT_EQ(vb::ModalScope::depth(), 0);
+}
+
+TEST(Forms, OpenCentredFrameIncludedOrFromTheAreasEdgeWhereTheyDoNotFit)
+{
+    // The offscreen platform frames a window, like a window manager, only
+    // once the window is shown.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize sizes[] = {{200, 100}, {area.width() + 40, 100}, {150, area.height() + 40}};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        sample->clientPixels = size;
+        sample->Show();
+        const QRect frame = sample->window()->frameGeometry();
+        ASSERT_NE(frame, sample->window()->geometry());
+        const auto start = [](int areaStart, int room, int length) {
+            return length > room ? areaStart : areaStart + (room - length) / 2;
+        };
+        EXPECT_EQ(frame.left(), start(area.left(), area.width(), frame.width()));
+        EXPECT_EQ(frame.top(), start(area.top(), area.height(), frame.height()));
+        sample->Unload();
+    }
+    sample->clientPixels = QSize(200, 100);
 }
 
 TEST(Timers, TickOncePerIntervalAndHoldTicksWhileAMessageBoxIsOpen)

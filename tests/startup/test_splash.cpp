@@ -90,6 +90,26 @@ TEST(Splash, OnlyTheFramesOwnSurfaceClosesItOnAClick)
     EXPECT_FALSE(frmQuorvaneConcentration->IsLoaded());
 }
 
+TEST(Splash, DrawsItsRaisedDialogFrameAroundTheClientArea)
+{
+    frmSplash->Show();
+    vb::FormWindow* w = frmSplash->window();
+    const int rim = vb::FormWindow::kDrawnFrame;
+    EXPECT_EQ(w->client()->geometry(), QRect(rim, rim, 511, 308));
+    EXPECT_EQ(w->frameGeometry(), w->geometry()) << "no window manager frame";
+    const QImage shot = w->grab().toImage();
+    const QPalette& pal = w->palette();
+    EXPECT_EQ(shot.pixel(0, 150), pal.color(QPalette::Light).rgb());
+    EXPECT_EQ(shot.pixel(rim - 1, 150), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(shot.pixel(shot.width() - 1, 150), pal.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(shot.pixel(250, shot.height() - 2), pal.color(QPalette::Dark).rgb());
+    // The frame is no part of Frame1: a click on it does nothing.
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(1, 150));
+    EXPECT_TRUE(frmSplash->IsLoaded());
+    frmSplash->Unload();
+    FlushDeletes();
+}
+
 TEST(Splash, TickHandsOverToTheGameWindowAndTheRunGoesOn)
 {
     StartProgram();
