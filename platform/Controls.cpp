@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace vb {
 
@@ -335,16 +338,66 @@ Grid::Grid(QWidget* parent, int rows, int cols, int fixedRows)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
+    // Tab leaves the grid for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
+    // Every row shows (fitRows), so there is nothing to scroll to.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAutoScroll(false);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(px(255));
-    horizontalHeader()->setFixedHeight(px(255));
+    verticalHeader()->setMinimumSectionSize(1);  // the style's minimum would push rows out of sight
     for (int c = 0; c < cols; ++c) {
         setHorizontalHeaderItem(c, new QTableWidgetItem());
         for (int r = 0; r < rows - fixedRows; ++r)
             setItem(r, c, new QTableWidgetItem());
+    }
+    showCurrentCell();
+}
+
+// The header and the rows share the grid's height evenly, whatever frame
+// the style draws around them.
+void Grid::fitRows()
+{
+    const int rows = rowCount() + fixedRows_;
+    const int height = std::max(1, (this->height() - 2 * frameWidth()) / rows);
+    horizontalHeader()->setFixedHeight(height * fixedRows_);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+void Grid::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    fitRows();
+}
+
+void Grid::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        fitRows();
+}
+
+void Grid::wheelEvent(QWheelEvent* event)
+{
+    event->ignore();
+}
+
+// The view's current cell, where the focus mark shows, is the grid's
+// current cell; the fixed rows have none in the view.
+void Grid::showCurrentCell()
+{
+    setCurrentIndex(row_ < fixedRows_ ? QModelIndex() : model()->index(row_ - fixedRows_, col_));
+}
+
+void Grid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableWidget::currentChanged(current, previous);
+    if (current.isValid()) {
+        row_ = current.row() + fixedRows_;
+        col_ = current.column();
     }
 }
 
@@ -361,12 +414,14 @@ void Grid::setRow(int row)
 {
     cell(row, 0);
     row_ = row;
+    showCurrentCell();
 }
 
 void Grid::setCol(int col)
 {
     cell(0, col);
     col_ = col;
+    showCurrentCell();
 }
 
 QString Grid::Text() const

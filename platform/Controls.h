@@ -176,8 +176,16 @@ public:
     void setColWidth(int col, int twips);
     int fixedRows() const { return fixedRows_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
 private:
     QTableWidgetItem* cell(int row, int col) const;
+    void showCurrentCell();
+    void fitRows();
     int row_ = 1;
     int col_ = 0;
     int fixedRows_;

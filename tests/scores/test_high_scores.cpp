@@ -10,6 +10,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -207,6 +210,43 @@ TEST(HighScoreWindow, TheButtonThatEnterPressesIsTheOneDrawnAsDefault)
         QTest::keyClick(f.fgHighScores, Qt::Key_Return);
         EXPECT_FALSE(f.IsLoaded());
     });
+}
+
+TEST(HighScoreWindow, TabAndShiftTabLeaveTheGridInBothModes)
+{
+    SetTable(kTens);
+    frmQuorvaneConcentration->Tries = 35;
+    for (bool entering : {false, true}) {
+        frmHighScores->EndWithHighScores = entering;
+        RunModal([entering]() {
+            auto* grid = frmHighScores->fgHighScores;
+            QWidget* last = entering ? frmHighScores->btnSave : frmHighScores->btnOK;
+            const QList<QWidget*> stops = {last, grid, QApplication::focusWidget(), grid, last};
+            for (int i = 0; i < stops.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, i < 3 ? Qt::NoModifier : Qt::ShiftModifier);
+                EXPECT_EQ(QApplication::focusWidget(), stops[i]) << entering << i;
+                if (stops[i] == grid) {  // the focus mark is on the load's current cell
+                    EXPECT_EQ(grid->currentIndex(), grid->model()->index(9, 1));
+                }
+            }
+        });
+    }
+}
+
+TEST(HighScoreWindow, HeaderAndTenRanksFitTheGridInEveryStyle)
+{
+    for (const QString& key : QStyleFactory::keys()) {
+        QApplication::setStyle(key);
+        RunModal([key]() {
+            auto* grid = frmHighScores->fgHighScores;
+            const QRect rank10 = grid->visualRect(grid->model()->index(9, 1));
+            EXPECT_TRUE(grid->viewport()->rect().contains(rank10)) << key.toStdString();
+            EXPECT_GE(rank10.height(), grid->fontMetrics().height());  // all rows are as high
+            EXPECT_GE(grid->horizontalHeader()->height(), grid->horizontalHeader()->fontMetrics().height());
+            EXPECT_TRUE(grid->contentsRect().contains(grid->horizontalHeader()->geometry()));
+            EXPECT_FALSE(grid->verticalScrollBar()->isVisible() || grid->horizontalScrollBar()->isVisible());
+        });
+    }
 }
 
 TEST(HighScoreSave, NamesAreShownAsTypedAndStoredByTheStorageRule)
