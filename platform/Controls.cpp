@@ -4,15 +4,18 @@
 #include "Runtime.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <limits>
 
 namespace vb {
 
@@ -401,6 +404,58 @@ void Grid::currentChanged(const QModelIndex& current, const QModelIndex& previou
     }
 }
 
+// ---- TextBox -----------------------------------------------------------------
+
+namespace {
+
+// Beyond this many characters a layout of the text takes tens of milliseconds.
+constexpr qsizetype kLongText = 100000;
+
+// The desktop's blink time, kept while a text box holds the cursor still.
+int gFlashTime = -1;
+
+}  // namespace
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    setMaxLength(std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { steadyCursor(hasFocus() && text.size() > kLongText); });
+}
+
+TextBox::~TextBox()
+{
+    steadyCursor(false);
+}
+
+void TextBox::focusInEvent(QFocusEvent* event)
+{
+    steadyCursor(text().size() > kLongText);
+    QLineEdit::focusInEvent(event);
+}
+
+void TextBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    steadyCursor(false);
+}
+
+void TextBox::steadyCursor(bool steady)
+{
+    if (steady == steady_)
+        return;
+    steady_ = steady;
+    // The blink time is the application's; only one text box has the focus.
+    QStyleHints* hints = QGuiApplication::styleHints();
+    if (steady) {
+        gFlashTime = hints->cursorFlashTime();
+        hints->setCursorFlashTime(0);
+    } else if (gFlashTime >= 0) {
+        hints->setCursorFlashTime(gFlashTime);
+        gFlashTime = -1;
+    }
+}
+
 QTableWidgetItem* Grid::cell(int row, int col) const
 {
     if (row < 0 || row >= rowCount() + fixedRows_ || col < 0 || col >= columnCount())
@@ -424,19 +479,29 @@ void Grid::setCol(int col)
     showCurrentCell();
 }
 
+// A cell shows at most a line of its text, and laying out a name of
+// megabytes at every repaint would hold the window up for seconds: the view
+// gets the text's first characters, which show the same, and the cell keeps
+// the whole text.
+constexpr qsizetype kShownCharacters = 1000;
+
 QString Grid::Text() const
 {
-    return cell(row_, col_)->text();
+    return TextMatrix(row_, col_);
 }
 
 void Grid::setText(const QString& text)
 {
-    cell(row_, col_)->setText(text);
+    QTableWidgetItem* item = cell(row_, col_);
+    item->setData(Qt::UserRole, text);
+    item->setText(text.size() > kShownCharacters ? text.left(kShownCharacters) : text);
 }
 
 QString Grid::TextMatrix(int row, int col) const
 {
-    return cell(row, col)->text();
+    const QTableWidgetItem* item = cell(row, col);
+    const QVariant whole = item->data(Qt::UserRole);
+    return whole.isValid() ? whole.toString() : item->text();
 }
 
 bool Grid::CellFontBold() const

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -22,7 +23,6 @@
 
 class QToolButton;
 class QPushButton;
-class QLineEdit;
 
 namespace vb {
 
@@ -189,6 +189,26 @@ private:
     int row_ = 1;
     int col_ = 0;
     int fixedRows_;
+};
+
+// ---- text box -------------------------------------------------------------------
+// A text box without a length limit. Qt lays out the whole text at every
+// paint, and so at every blink of the cursor: for a paste of megabytes that
+// takes seconds each time and would keep the game busy for as long as the
+// text stays. While such a text has the focus the cursor stays lit instead.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget* parent);
+    ~TextBox() override;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void steadyCursor(bool steady);
+    bool steady_ = false;
 };
 
 // ---- date picker (hidden; it only yields the date) -------------------------------

@@ -151,9 +151,8 @@ void FrmHighScores::CreateControls()
 
     lblPlayer = vb::MakeLabel(area, QStringLiteral("&Name:"), 960, 3600, 615, 255);
 
-    txtPlayer = new QLineEdit(area);
+    txtPlayer = new vb::TextBox(area);
     vb::SetTwips(txtPlayer, 1560, 3600, 2655, 285);
-    txtPlayer->setMaxLength(std::numeric_limits<int>::max());
     QPalette namePalette = txtPlayer->palette();
     namePalette.setColor(QPalette::Base, kNameBoxGreen);
     txtPlayer->setPalette(namePalette);

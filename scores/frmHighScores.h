@@ -37,7 +37,7 @@ public:
 
     // ---- controls (valid while the window is loaded) ----
     QLabel* lblPlayer = nullptr;
-    QLineEdit* txtPlayer = nullptr;
+    vb::TextBox* txtPlayer = nullptr;
     QPushButton* btnClear = nullptr;
     QPushButton* btnSave = nullptr;
     QPushButton* btnOK = nullptr;

@@ -8,9 +8,12 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 using testing_seams::seams;
 
@@ -172,6 +175,30 @@ TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
     EXPECT_TRUE(grid.CellFontBold());
     EXPECT_THROW(grid.setRow(11), vb::RuntimeError);
     EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    // A name of megabytes is kept whole but not laid out at every repaint.
+    const QString huge(2 * 1024 * 1024, u'n');
+    grid.setRow(1);
+    grid.setText(huge);
+    EXPECT_EQ(grid.TextMatrix(1, 1), huge);
+    EXPECT_LT(grid.item(0, 1)->text().size(), 2000);
+}
+
+TEST(Controls, ATextBoxHoldingMegabytesKeepsItsCursorStillWhileFocused)
+{
+    const int blink = QGuiApplication::styleHints()->cursorFlashTime();
+    ASSERT_GT(blink, 0);
+    QWidget window;
+    auto* box = new vb::TextBox(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    box->setText(QString(1024 * 1024, u'x'));
+    EXPECT_EQ(box->maxLength(), std::numeric_limits<int>::max());
+    EXPECT_EQ(QGuiApplication::styleHints()->cursorFlashTime(), 0) << "each blink would lay out a megabyte";
+    box->setText(QStringLiteral("Ann"));
+    EXPECT_EQ(QGuiApplication::styleHints()->cursorFlashTime(), blink);
 }
 
 TEST(Controls, CancelInAFileDialogRaisesTheCancelErrorOnlyWhenAskedTo)
