@@ -58,8 +58,10 @@ long RegCloseKey(HKEY key);
 // lock is held from the start, reads see the changes, and Commit (or the
 // end of the scope) writes them in one replace of the file, so a crash or a
 // second copy of the game sees all of them or none. A write that cannot be
-// done fails at once with the store's error; Commit reports a failure to
-// put the file in place.
+// done fails at once with the store's error and spoils the whole change:
+// from then on reads see the file as it is stored, without any of the
+// changes, and so do all reads when the lock could not be had. Commit
+// reports a spoiled change or a failure to put the file in place.
 class RegistryTransaction {
 public:
     RegistryTransaction();

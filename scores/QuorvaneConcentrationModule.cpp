@@ -158,18 +158,42 @@ void ResetRegistryWriteFailure()
     WriteFailed = false;
 }
 
+QString PlayerValueName(int rank)
+{
+    return QStringLiteral("Player%1").arg(rank);
+}
+
+QString ScoreValueName(int rank)
+{
+    return QStringLiteral("Score%1").arg(rank);
+}
+
+namespace {
+
+// Player1..Player10 for 1..10, then Score1..Score10 for 11..20.
+QString TableValueName(int k)
+{
+    return k <= 10 ? PlayerValueName(k) : ScoreValueName(k - 10);
+}
+
+}  // namespace
+
 QStringList ReadHighScoreTable(bool* whole)
 {
     QStringList table;
     bool all = true;
     for (int k = 1; k <= 20; ++k) {
-        const bool isName = k <= 10;
-        const QString name = (isName ? QStringLiteral("Player%1") : QStringLiteral("Score%1")).arg(isName ? k : k - 10);
         bool found = false;
-        table << vb::VariantToText(ReadValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, name, &found));
+        table << vb::VariantToText(ReadValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, TableValueName(k), &found));
         all = all && found;
     }
     if (whole)
         *whole = all;
     return table;
+}
+
+void WriteHighScoreTable(const QVariantList& values)
+{
+    for (int k = 1; k <= 20; ++k)
+        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, kHighScoreKey, TableValueName(k), values.value(k - 1));
 }

@@ -31,9 +31,19 @@ void WriteRegistryValue(vb::HKEY RootKey, const QString& KeyPath, const QString&
 bool LastRegistryWriteFailed();
 void ResetRegistryWriteFailure();
 
+// The value names of rank 1..10: the name under Player1..Player10, the score
+// under Score1..Score10, as the table's members of the high-score window.
+QString PlayerValueName(int rank);
+QString ScoreValueName(int rank);
+
 // The twenty values of the high-score table, Player1..Player10 then
 // Score1..Score10, as they are stored: each value's text. A missing value
 // (or one of a type the table never holds) reads as the empty text, and so
 // does a name stored empty; *whole tells the two apart: true when all twenty
 // are stored.
 QStringList ReadHighScoreTable(bool* whole = nullptr);
+
+// Writes the twenty values of the high-score table in that same order, each
+// by WriteRegistryValue, which chooses its kind (a text or a number). Open a
+// RegistryTransaction around it so that they are stored together.
+void WriteHighScoreTable(const QVariantList& values);

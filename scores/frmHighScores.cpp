@@ -25,16 +25,6 @@ const QColor kNameBoxGreen(0, 192, 0);  // also the grid's header row
 const QColor kStripeGreen(0, 255, 0);
 const QColor kGridLineGrey(0xC0, 0xC0, 0xC0);
 
-QString PlayerValueName(int rank)
-{
-    return QStringLiteral("Player%1").arg(rank);
-}
-
-QString ScoreValueName(int rank)
-{
-    return QStringLiteral("Score%1").arg(rank);
-}
-
 // The grid's colours: cells in the system's window colour, the area outside
 // them in the window's green, light grey lines, a green header row with
 // black lines and text in the button text colour.
@@ -311,11 +301,12 @@ void FrmHighScores::btnSave_Click()
     // second copy of the game never sees names moved without their scores.
     ResetRegistryWriteFailure();
     vb::RegistryTransaction together;
-    // Under the store's lock, the entry goes into the table as it is stored
-    // now, with whatever another running copy of the game saved since this
-    // one read it, names stored empty or edited by hand included. Only a
-    // table that is not stored whole (the file deleted or moved aside) is
-    // this copy's own.
+    // The entry goes into the table as it is stored now, with whatever
+    // another running copy of the game saved since this one read it, names
+    // stored empty or edited by hand included: read under the store's lock,
+    // or straight from the file when the lock could not be had (the write
+    // then fails anyway). Only a table that is not stored whole (the file
+    // deleted or moved aside) is this copy's own.
     bool whole = false;
     const QStringList stored = ReadHighScoreTable(&whole);
     vb::BoundedArray<QString, 1, 10> players;
@@ -326,12 +317,13 @@ void FrmHighScores::btnSave_Click()
     }
     const int rank = InsertAtRank(players, scores, ScoreValue(score), score, name);
     if (rank != 0) {
+        // Every value as text: the scores and a name of digits become numbers.
+        QVariantList values;
         for (int k = 1; k <= 10; ++k)
-            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
-                               QVariant(players(k)));
+            values << players(k);
         for (int k = 1; k <= 10; ++k)
-            WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
-                               QVariant(scores(k)));
+            values << scores(k);
+        WriteHighScoreTable(values);
     }
     // An entry that no longer makes a rank in the stored table needs no write.
     const bool committed = together.Commit() == vb::ERROR_SUCCESS && !LastRegistryWriteFailed();
@@ -374,12 +366,13 @@ void FrmHighScores::btnClear_Click()
 
     ResetRegistryWriteFailure();
     vb::RegistryTransaction together;
+    // The names as text, the scores as numbers.
+    QVariantList values;
     for (int k = 1; k <= 10; ++k)
-        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), PlayerValueName(k),
-                           QVariant(kDefaultPlayer));
+        values << kDefaultPlayer;
     for (int k = 1; k <= 10; ++k)
-        WriteRegistryValue(vb::HKEY_LOCAL_MACHINE, QString::fromLatin1(kHighScoreKey), ScoreValueName(k),
-                           QVariant(kDefaultScoreNumber));
+        values << kDefaultScoreNumber;
+    WriteHighScoreTable(values);
     const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
 
     for (int k = 1; k <= 10; ++k)

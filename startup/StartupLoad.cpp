@@ -45,7 +45,7 @@ void LoadHighScoreTable()
     // The name default is text and the score default a number, so that the
     // registry keeps a string for the one and a 32-bit number for the other.
     for (int i = 1; i <= 10; ++i)
-        LoadValue(QStringLiteral("Player%1").arg(i), QVariant(QStringLiteral("Anonymous")));
+        LoadValue(PlayerValueName(i), QVariant(QStringLiteral("Anonymous")));
     for (int i = 1; i <= 10; ++i)
-        LoadValue(QStringLiteral("Score%1").arg(i), QVariant(99999));
+        LoadValue(ScoreValueName(i), QVariant(99999));
 }
