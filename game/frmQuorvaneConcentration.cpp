@@ -326,6 +326,9 @@ void FrmQuorvaneConcentration::Timer1_Timer()
         if (Matches == kPairs) {
             vb::MsgBox(QStringLiteral("Game Over!"), vb::vbOKOnly, vb::kProgramTitle);
             setSaveEnabled(false);
+            // Ranked against the table as stored now: another running copy
+            // may have saved or cleared since this one loaded it.
+            frmHighScores->TakeStoredTable();
             if (ScoreValue(frmHighScores->Score10) > static_cast<double>(Tries)) {
                 frmHighScores->EndWithHighScores = true;
                 frmHighScores->Show(vb::Form::vbModal, this);

@@ -122,6 +122,40 @@ QString* FrmHighScores::Member(const QString& valueName)
     return nullptr;
 }
 
+void FrmHighScores::TakeStoredTable()
+{
+    vb::BoundedArray<QString, 1, 10> players;
+    vb::BoundedArray<QString, 1, 10> scores;
+    StoredTable(players, scores);
+    for (int k = 1; k <= 10; ++k) {
+        Player(k) = players(k);
+        Score(k) = scores(k);
+    }
+}
+
+void FrmHighScores::StoredTable(vb::BoundedArray<QString, 1, 10>& players, vb::BoundedArray<QString, 1, 10>& scores)
+{
+    bool whole = false;
+    const QStringList stored = ReadHighScoreTable(&whole);
+    bool matched[10] = {};
+    for (int k = 1; k <= 10; ++k) {
+        players(k) = whole ? stored[k - 1] : Player(k);
+        scores(k) = whole ? stored[k + 9] : Score(k);
+        if (!whole)
+            continue;
+        // The store keeps a name without the blanks around it: an entry of
+        // this copy's, same score and same name once trimmed, keeps showing
+        // the name as the player typed it.
+        for (int j = 1; j <= 10; ++j) {
+            if (!matched[j - 1] && Score(j) == scores(k) && vb::Trim(Player(j)) == players(k)) {
+                matched[j - 1] = true;
+                players(k) = Player(j);
+                break;
+            }
+        }
+    }
+}
+
 // ---- design ----------------------------------------------------------------------
 
 vb::Form::Design FrmHighScores::design() const
@@ -204,6 +238,7 @@ void FrmHighScores::DestroyControls()
 
 void FrmHighScores::Form_Load()
 {
+    TakeStoredTable();
     for (int i = 1; i <= 10; ++i)
         Players(i) = Player(i);
     for (int i = 1; i <= 10; ++i)
@@ -307,14 +342,9 @@ void FrmHighScores::btnSave_Click()
     // or straight from the file when the lock could not be had (the write
     // then fails anyway). Only a table that is not stored whole (the file
     // deleted or moved aside) is this copy's own.
-    bool whole = false;
-    const QStringList stored = ReadHighScoreTable(&whole);
     vb::BoundedArray<QString, 1, 10> players;
     vb::BoundedArray<QString, 1, 10> scores;
-    for (int k = 1; k <= 10; ++k) {
-        players(k) = whole ? stored[k - 1] : Player(k);
-        scores(k) = whole ? stored[k + 9] : Score(k);
-    }
+    StoredTable(players, scores);
     const int rank = InsertAtRank(players, scores, ScoreValue(score), score, name);
     if (rank != 0) {
         // Every value as text: the scores and a name of digits become numbers.
@@ -373,7 +403,10 @@ void FrmHighScores::btnClear_Click()
     for (int k = 1; k <= 10; ++k)
         values << kDefaultScoreNumber;
     WriteHighScoreTable(values);
-    const bool failed = together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed();
+    if (together.Commit() != vb::ERROR_SUCCESS || LastRegistryWriteFailed()) {
+        reportNotSaved();
+        return;
+    }
 
     for (int k = 1; k <= 10; ++k)
         Player(k) = kDefaultPlayer;
@@ -387,14 +420,12 @@ void FrmHighScores::btnClear_Click()
         fgHighScores->setCol(1);
         fgHighScores->setText(kDefaultPlayer);
     }
-
-    if (failed)
-        reportNotSaved();
 }
 
 void FrmHighScores::reportNotSaved()
 {
-    // The table on screen is right, but it will be gone at the next start.
+    // Nothing was stored, and the table on screen and in the game is as it
+    // was: the player may try again once the store can be written.
     vb::MsgBox(QStringLiteral("The high scores could not be saved."), vb::vbOKOnly, vb::kProgramTitle);
 }
 

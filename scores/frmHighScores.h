@@ -19,6 +19,12 @@ public:
     QString Score1, Score2, Score3, Score4, Score5, Score6, Score7, Score8, Score9, Score10;
     bool EndWithHighScores = false;  // True: the next load inserts a new entry
 
+    // The table takes the one as stored when all twenty values are stored,
+    // whatever another running copy of the game saved or cleared; otherwise
+    // it stays as this copy holds it. The game calls it before it ranks a
+    // finished game, and every load of the window before it shows the table.
+    void TakeStoredTable();
+
     // The members by rank (1..10) and by registry value name.
     QString& Player(int rank);
     QString& Score(int rank);
@@ -57,6 +63,8 @@ protected:
     void Form_Resize() override;
 
 private:
+    // The table that TakeStoredTable takes, into players and scores.
+    void StoredTable(vb::BoundedArray<QString, 1, 10>& players, vb::BoundedArray<QString, 1, 10>& scores);
     // Puts the new score at its rank in the working copy; false when it
     // makes no rank.
     bool InsertNewEntry();

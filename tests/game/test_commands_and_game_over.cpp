@@ -1,6 +1,7 @@
 #include "GameFixture.h"
 #include "GameRecord.h"
 #include "HyperJump.h"
+#include "StoreHelpers.h"
 #include "frmAbout.h"
 
 #include <QDesktopServices>
@@ -117,6 +118,25 @@ TEST_F(GameOver, EqualOrBetterTableScoresDoNotQualify)
         EXPECT_FALSE(saveButtonEnabled());
         EXPECT_EQ(panel(5), QStringLiteral("27"));
         EXPECT_EQ(panel(7), QStringLiteral("0"));
+    }
+}
+
+TEST_F(GameOver, AFinishedGameIsRankedAgainstTheTableAsStored)
+{
+    // Another copy cleared the table that this one loaded, then stored ten
+    // better scores: 150 tries make the first table and not the second.
+    for (int r = 1; r <= 10; ++r)
+        frmHighScores->Score(r) = QString::number(10 * r);
+    const std::pair<QString, bool> cases[] = {{"99999", true}, {"100", false}};
+    for (const auto& [score, opens] : cases) {
+        g.NewGame();
+        store::StoreTable(QStringList(10, "K"), QStringList(10, score));
+        playToTheLastPair();
+        bool opened = false;
+        whenModal([&] { opened = frmHighScores->IsLoaded(); frmHighScores->Unload(); });
+        finishWith(150);
+        EXPECT_EQ(opened, opens) << score.toStdString();
+        EXPECT_EQ(frmHighScores->Score1, score);
     }
 }
 

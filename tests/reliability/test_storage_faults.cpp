@@ -150,18 +150,18 @@ int writeGames()
     }
 }
 
-// Loads the table, waits until the test says go, then saves one entry: a
-// copy that finished its game after another copy saved.
+// Loads the table and opens name entry, waits until the test says go, then
+// saves one entry: a copy whose player typed a name while another copy saved.
 int saveLate()
 {
     LoadHighScoreTable();
+    frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(env("QUORVANE_CHILD_TRIES").toInt());
+    frmHighScores->EndWithHighScores = true;
+    frmHighScores->Load();
     say("loaded");
     char line[16];
     if (!std::fgets(line, sizeof line, stdin))
         return 8;
-    frmQuorvaneConcentration->Tries = static_cast<std::int16_t>(env("QUORVANE_CHILD_TRIES").toInt());
-    frmHighScores->EndWithHighScores = true;
-    frmHighScores->Load();
     if (frmHighScores->btnSave->isHidden())
         return 4;
     frmHighScores->txtPlayer->setText(QString::fromUtf8(env("QUORVANE_CHILD_TAG")));

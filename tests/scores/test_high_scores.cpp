@@ -175,6 +175,13 @@ TEST(HighScoreWindow, ViewModeShowsTheTableUnchanged)
     EXPECT_NEAR(grid->ColWidth(1), 2500, 14);
     EXPECT_FALSE(f.EndWithHighScores);
     EXPECT_EQ(f.Score1, "10");
+
+    // Another copy stored a table since: the next load shows that one.
+    f.Unload();
+    store::StoreTable(QStringList(10, "K"), QStringList(10, "7"));
+    f.Load();
+    EXPECT_EQ(GridColumn(0), QStringList(10, "7"));
+    EXPECT_EQ(f.Player10, "K");
 }
 
 TEST(HighScoreWindow, TheButtonThatEnterPressesIsTheOneDrawnAsDefault)
@@ -279,6 +286,10 @@ TEST(HighScoreSave, NamesAreShownAsTypedAndStoredByTheStorageRule)
         EXPECT_EQ(Stored("Score1"), QVariant(57));
         EXPECT_EQ(Stored("Score2"), QVariant(99999));
         EXPECT_EQ(Stored("Player2"), QVariant(QString("Anonymous")));
+        frmHighScores->Unload();
+        frmHighScores->EndWithHighScores = false;
+        frmHighScores->Load();  // the table as stored, this copy's names as typed
+        EXPECT_EQ(frmHighScores->fgHighScores->TextMatrix(1, 1), c.shown);
     }
     EXPECT_TRUE(StoreText().contains("\"Score1\"=dword:00000039"));
     EXPECT_TRUE(seams().messages.empty());
@@ -359,25 +370,26 @@ TEST(HighScoreClear, MenuClearWaitsForSaveInNewEntryMode)
     EXPECT_EQ(frmHighScores->Score4, "99999");
 }
 
-TEST(HighScoreStore, FailedWritesAreReportedOnceAndOnlyClearChangesTheTable)
+TEST(HighScoreStore, FailedWritesAreReportedOnceAndChangeNothing)
 {
     QTemporaryDir dir;
     qputenv("QUORVANE_REGISTRY", dir.path().toLocal8Bit());  // a folder: nothing can be written
-    SetTable({});
+    SetTable(kTens);
     LoadNewEntry(57);
     frmHighScores->btnSave_Click();
     ASSERT_EQ(seams().messages.size(), 1u);
     EXPECT_EQ(seams().messages[0].prompt, "The high scores could not be saved.");
     EXPECT_EQ(seams().messages[0].buttons, vb::vbOKOnly);
     EXPECT_EQ(seams().messages[0].title, "Quorvane Concentration");
-    EXPECT_EQ(frmHighScores->Score1, "99999");
-    EXPECT_EQ(frmHighScores->fgHighScores->TextMatrix(1, 1), "");
+    EXPECT_EQ(frmHighScores->Score6, "60");
+    EXPECT_EQ(frmHighScores->fgHighScores->TextMatrix(6, 1), "");
 
     frmHighScores->btnClear_Click();
     EXPECT_EQ(seams().messageTexts(),
               QStringList({"The high scores could not be saved.", "Are you sure you want to clear the High Scores?",
                            "The high scores could not be saved."}));
-    EXPECT_EQ(frmHighScores->Score1, "99999");
+    EXPECT_EQ(frmHighScores->Score1, "10");
+    EXPECT_EQ(frmHighScores->fgHighScores->TextMatrix(1, 0), "10");
 }
 
 TEST(HighScoreStore, ASaveGoesIntoTheTableAsStoredAndOnlyOneThatSucceededChangesTheWindow)
