@@ -347,6 +347,9 @@ Grid::Grid(QWidget* parent, int rows, int cols, int fixedRows)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAutoScroll(false);
+    // A text wider than its cell shows as much of it as fits, unshortened.
+    setTextElideMode(Qt::ElideNone);
+    horizontalHeader()->setTextElideMode(Qt::ElideNone);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);

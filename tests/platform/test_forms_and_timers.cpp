@@ -182,6 +182,22 @@ TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
     grid.setText(huge);
     EXPECT_EQ(grid.TextMatrix(1, 1), huge);
     EXPECT_LT(grid.item(0, 1)->text().size(), 2000);
+
+    // A text wider than its cell shows as much as fits, with no ellipsis:
+    // as far as the longest start that fits reaches, it looks like that start.
+    grid.resize(200, 300);
+    grid.setColWidth(0, 450);
+    grid.setCol(0);
+    const QString wide = QStringLiteral("2147483648");
+    QString fits = wide;
+    while (grid.fontMetrics().horizontalAdvance(fits) > 30 - 8)
+        fits.chop(1);
+    const QRect r = grid.visualRect(grid.model()->index(0, 0));
+    const auto shot = [&](const QString& text) {
+        grid.setText(text);
+        return grid.viewport()->grab(r.adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - r.width(), 0)).toImage();
+    };
+    EXPECT_TRUE(shot(wide) == shot(fits)) << "no ellipsis after " << fits.toStdString();
 }
 
 TEST(Controls, ATextBoxHoldingMegabytesKeepsItsCursorStillWhileFocused)
