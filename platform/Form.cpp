@@ -328,8 +328,15 @@ void Form::Show(int modal, Form* owner)
     Load();
     if (!window_)
         return;  // the load handler unloaded the window again
-    if (owner && owner->window_ && window_->parentWidget() != owner->window_)
-        window_->setParent(owner->window_, window_->windowFlags());
+    if (owner && owner->window_ && window_->parentWidget() != owner->window_) {
+        // Window managers keep a dialog above its owner and off the task
+        // bar; only that kind of window carries its owner to them. The
+        // frame keeps the buttons the design asks for.
+        Qt::WindowFlags flags = window_->windowFlags();
+        if ((flags & Qt::WindowType_Mask) == Qt::Window)
+            flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
+        window_->setParent(owner->window_, flags);
+    }
     window_->place();
     if (modal != vbModal) {
         window_->show();

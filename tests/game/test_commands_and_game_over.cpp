@@ -219,6 +219,10 @@ TEST_F(GameWindowTest, HighScoresOpenInViewModeFromMenuAndToolbar)
     int opened = 0;
     whenModal([&] {
         opened += frmHighScores->IsLoaded() && !frmHighScores->EndWithHighScores ? 1 : 0;
+        // What the window manager learns the owner from.
+        const QWindow* w = frmHighScores->window()->windowHandle();
+        EXPECT_TRUE(w->type() == Qt::Dialog && w->transientParent() == g.window()->windowHandle());
+        EXPECT_TRUE(w->flags() & Qt::WindowMaximizeButtonHint);
         frmHighScores->Unload();
     });
     key(Qt::Key_H, Qt::ControlModifier);
