@@ -11,14 +11,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +66,25 @@ QString nativePath(const QString& path)
     return QDir::cleanPath(p);
 }
 
+// A message box at least as wide as its caption needs in a bold title bar
+// font, beside the window icon and three title-bar buttons. Qt sizes the box
+// for its text and a narrower caption, which window managers that draw those
+// buttons cut short.
+void WidenForCaption(QMessageBox& box)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int button = std::max(metrics.height(), box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box));
+    int width = metrics.horizontalAdvance(box.windowTitle()) + 4 * button;
+    if (const QScreen* screen = box.screen())
+        width = std::min(width, screen->availableGeometry().width());
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid)
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 }  // namespace
 
 void InitPlatform()
@@ -83,6 +106,7 @@ int MsgBox(const QString& prompt, int buttons, const QString& title)
     // The focus starts on the default button and moves its frame along
     // (Qt's dialogs do so); the mark shows which button Enter presses.
     ShowFocusMarks(&box);
+    WidenForCaption(box);
     // Without a window manager nothing hands the keyboard back afterwards.
     const auto giveBack = qScopeGuard([owner = QPointer<QWidget>(owner)]() {
         if (owner && owner->isVisible())

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyleHints>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,24 @@ TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
         return grid.viewport()->grab(r.adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - r.width(), 0)).toImage();
     };
     EXPECT_TRUE(shot(wide) == shot(fits)) << "no ellipsis after " << fits.toStdString();
+}
+
+TEST(MessageBoxes, AreWideEnoughForTheirCaptionBesideAnIconAndThreeButtons)
+{
+    vb::seams::setMsgBox(nullptr);  // the real box
+    int width = 0, needed = 0;
+    QTimer::singleShot(0, [&]() {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_TRUE(box);
+        QFont bold = box->font();
+        bold.setBold(true);
+        needed = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 4 * 16;
+        width = box->width();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(vb::MsgBox(QStringLiteral("Game Over!"), vb::vbOKOnly, QStringLiteral("Quorvane Concentration")), vb::vbOK);
+    testing_seams::InstallSeams();
+    EXPECT_GE(width, needed);
 }
 
 TEST(Controls, ATextBoxHoldingMegabytesKeepsItsCursorStillWhileFocused)
