@@ -25,6 +25,12 @@ fi
 echo "Installing: ${missing[*]}"
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "Installing packages needs root, and this system has no sudo: run" >&2
+    echo "  su -c 'bash $(realpath "$0")'" >&2
+    echo "once, then this command again as yourself." >&2
+    exit 1
+  fi
   as_root=(sudo)
 fi
 "${as_root[@]}" apt-get update -qq
