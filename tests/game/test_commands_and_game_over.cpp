@@ -62,7 +62,8 @@ TEST_F(GameOver, TheTwentySixthPairShowsNoMessage)
 
 TEST_F(GameOver, AQualifyingScoreOpensTheHighScoreWindowOnceInNewEntryMode)
 {
-    frmHighScores->Score10 = QStringLiteral("99999");
+    frmHighScores->Score10 = QStringLiteral("40");  // loaded before another copy cleared the table
+    store::StoreTable(QStringList(10, "Anonymous"), QStringList(10, "99999"));
     playToTheLastPair();
     bool opened = false;
     bool newEntry = false;
@@ -99,7 +100,7 @@ TEST_F(GameOver, EqualOrBetterTableScoresDoNotQualify)
         SCOPED_TRACE(score10);
         g.NewGame();
         seams().messages.clear();
-        frmHighScores->Score10 = QString::fromLatin1(score10);
+        store::StoreTable(QStringList(10, "K"), QStringList(10, score10));  // whatever this copy loaded
         frmHighScores->EndWithHighScores = newEntry;
         playToTheLastPair();
         bool shown = false;
@@ -118,25 +119,6 @@ TEST_F(GameOver, EqualOrBetterTableScoresDoNotQualify)
         EXPECT_FALSE(saveButtonEnabled());
         EXPECT_EQ(panel(5), QStringLiteral("27"));
         EXPECT_EQ(panel(7), QStringLiteral("0"));
-    }
-}
-
-TEST_F(GameOver, AFinishedGameIsRankedAgainstTheTableAsStored)
-{
-    // Another copy cleared the table that this one loaded, then stored ten
-    // better scores: 150 tries make the first table and not the second.
-    for (int r = 1; r <= 10; ++r)
-        frmHighScores->Score(r) = QString::number(10 * r);
-    const std::pair<QString, bool> cases[] = {{"99999", true}, {"100", false}};
-    for (const auto& [score, opens] : cases) {
-        g.NewGame();
-        store::StoreTable(QStringList(10, "K"), QStringList(10, score));
-        playToTheLastPair();
-        bool opened = false;
-        whenModal([&] { opened = frmHighScores->IsLoaded(); frmHighScores->Unload(); });
-        finishWith(150);
-        EXPECT_EQ(opened, opens) << score.toStdString();
-        EXPECT_EQ(frmHighScores->Score1, score);
     }
 }
 
@@ -219,10 +201,9 @@ TEST_F(GameWindowTest, HighScoresOpenInViewModeFromMenuAndToolbar)
     int opened = 0;
     whenModal([&] {
         opened += frmHighScores->IsLoaded() && !frmHighScores->EndWithHighScores ? 1 : 0;
-        // What the window manager learns the owner from.
-        const QWindow* w = frmHighScores->window()->windowHandle();
-        EXPECT_TRUE(w->type() == Qt::Dialog && w->transientParent() == g.window()->windowHandle());
-        EXPECT_TRUE(w->flags() & Qt::WindowMaximizeButtonHint);
+        const QWindow* w = frmHighScores->window()->windowHandle();  // what the window manager sees
+        EXPECT_TRUE(w->type() == Qt::Dialog && w->transientParent() == g.window()->windowHandle()
+                    && (w->flags() & Qt::WindowMaximizeButtonHint));
         frmHighScores->Unload();
     });
     key(Qt::Key_H, Qt::ControlModifier);

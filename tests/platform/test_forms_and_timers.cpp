@@ -184,39 +184,31 @@ TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
     EXPECT_EQ(grid.TextMatrix(1, 1), huge);
     EXPECT_LT(grid.item(0, 1)->text().size(), 2000);
 
-    // A text wider than its cell shows as much as fits, with no ellipsis:
-    // as far as the longest start that fits reaches, it looks like that start.
+    // A text wider than its 30-pixel cell looks, as far as its longest
+    // start that fits reaches, like that start: no ellipsis.
     grid.resize(200, 300);
     grid.setColWidth(0, 450);
     grid.setCol(0);
-    const QString wide = QStringLiteral("2147483648");
-    QString fits = wide;
+    QString fits = QStringLiteral("2147483648");
     while (grid.fontMetrics().horizontalAdvance(fits) > 30 - 8)
         fits.chop(1);
-    const QRect r = grid.visualRect(grid.model()->index(0, 0));
-    const auto shot = [&](const QString& text) {
-        grid.setText(text);
-        return grid.viewport()->grab(r.adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - r.width(), 0)).toImage();
-    };
-    EXPECT_TRUE(shot(wide) == shot(fits)) << "no ellipsis after " << fits.toStdString();
+    const QRect r = grid.visualRect(grid.model()->index(0, 0)).adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - 30, 0);
+    const auto shot = [&](const QString& text) { grid.setText(text); return grid.viewport()->grab(r).toImage(); };
+    EXPECT_TRUE(shot(QStringLiteral("2147483648")) == shot(fits)) << fits.toStdString();
 }
 
 TEST(MessageBoxes, AreWideEnoughForTheirCaptionBesideAnIconAndThreeButtons)
 {
     vb::seams::setMsgBox(nullptr);  // the real box
-    int width = 0, needed = 0;
-    QTimer::singleShot(0, [&]() {
+    QTimer::singleShot(0, []() {
         QWidget* box = QApplication::activeModalWidget();
-        ASSERT_TRUE(box);
         QFont bold = box->font();
         bold.setBold(true);
-        needed = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 4 * 16;
-        width = box->width();
+        EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 4 * 16);
         QTest::keyClick(box, Qt::Key_Return);
     });
-    EXPECT_EQ(vb::MsgBox(QStringLiteral("Game Over!"), vb::vbOKOnly, QStringLiteral("Quorvane Concentration")), vb::vbOK);
+    vb::MsgBox(QStringLiteral("Game Over!"), vb::vbOKOnly, QStringLiteral("Quorvane Concentration"));
     testing_seams::InstallSeams();
-    EXPECT_GE(width, needed);
 }
 
 TEST(Controls, ATextBoxHoldingMegabytesKeepsItsCursorStillWhileFocused)
