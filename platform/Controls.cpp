@@ -347,7 +347,8 @@ Grid::Grid(QWidget* parent, int rows, int cols, int fixedRows)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAutoScroll(false);
-    // A text wider than its cell shows as much of it as fits, unshortened.
+    // A cell shows one line: as much of its text as fits, unshortened.
+    setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     horizontalHeader()->setTextElideMode(Qt::ElideNone);
     verticalHeader()->setVisible(false);

@@ -185,16 +185,18 @@ TEST(Controls, GridCellsAreAddressedThroughTheCurrentCell)
     EXPECT_LT(grid.item(0, 1)->text().size(), 2000);
 
     // A text wider than its 30-pixel cell looks, as far as its longest
-    // start that fits reaches, like that start: no ellipsis.
-    grid.resize(200, 300);
+    // start that fits reaches, like that start: one line, no ellipsis.
+    grid.resize(200, 200);
     grid.setColWidth(0, 450);
     grid.setCol(0);
-    QString fits = QStringLiteral("2147483648");
-    while (grid.fontMetrics().horizontalAdvance(fits) > 30 - 8)
-        fits.chop(1);
-    const QRect r = grid.visualRect(grid.model()->index(0, 0)).adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - 30, 0);
-    const auto shot = [&](const QString& text) { grid.setText(text); return grid.viewport()->grab(r).toImage(); };
-    EXPECT_TRUE(shot(QStringLiteral("2147483648")) == shot(fits)) << fits.toStdString();
+    for (const QString& wide : {QStringLiteral("2147483648"), QStringLiteral("A Bcdefghij")}) {
+        QString fits = wide;
+        while (grid.fontMetrics().horizontalAdvance(fits) > 30 - 8)
+            fits.chop(1);
+        const QRect r = grid.visualRect(grid.model()->index(0, 0)).adjusted(0, 0, grid.fontMetrics().horizontalAdvance(fits) - 30, 0);
+        const auto shot = [&](const QString& text) { grid.setText(text); return grid.viewport()->grab(r).toImage(); };
+        EXPECT_TRUE(shot(wide) == shot(fits)) << fits.toStdString();
+    }
 }
 
 TEST(MessageBoxes, AreWideEnoughForTheirCaptionBesideAnIconAndThreeButtons)
